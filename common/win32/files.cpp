@@ -1,0 +1,99 @@
+#include "common/win32/files.h"
+
+#include "common/win32/wide.h"
+
+#include <algorithm>
+#include <windows.h>
+
+namespace kvr {
+
+FILE* open_file(const std::string& path, const char* mode) {
+    return _wfopen(utf8_to_wide(path).c_str(), utf8_to_wide(mode).c_str());
+}
+
+bool read_file(const std::string& path, std::string& out) {
+    out.clear();
+    FILE* f = open_file(path, "rb");
+    if (!f) return false;
+    char buf[65536];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    fclose(f);
+    return true;
+}
+
+bool write_file(const std::string& path, std::string_view data) {
+    FILE* f = open_file(path, "wb");
+    if (!f) return false;
+    const bool ok = fwrite(data.data(), 1, data.size(), f) == data.size();
+    return fclose(f) == 0 && ok;
+}
+
+bool write_file_atomic(const std::string& path, std::string_view data) {
+    const std::string tmp = path + ".tmp";
+    HANDLE h = CreateFileW(utf8_to_wide(tmp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    bool ok = data.empty() ||
+              WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
+    ok = ok && written == data.size() && FlushFileBuffers(h);
+    CloseHandle(h);
+    if (ok)
+        ok = MoveFileExW(utf8_to_wide(tmp).c_str(), utf8_to_wide(path).c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!ok) DeleteFileW(utf8_to_wide(tmp).c_str());
+    return ok;
+}
+
+bool path_exists(const std::string& path) {
+    return GetFileAttributesW(utf8_to_wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool is_directory(const std::string& path) {
+    const DWORD a = GetFileAttributesW(utf8_to_wide(path).c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool delete_file(const std::string& path) { return DeleteFileW(utf8_to_wide(path).c_str()); }
+
+bool move_file(const std::string& from, const std::string& to) {
+    return MoveFileExW(utf8_to_wide(from).c_str(), utf8_to_wide(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+}
+
+bool create_directories(const std::string& path) {
+    std::string p = path;
+    while (!p.empty() && (p.back() == '\\' || p.back() == '/')) p.pop_back();
+    if (p.empty() || is_directory(p)) return !p.empty();
+    const size_t cut = p.find_last_of("\\/");
+    // Stop at a drive root ("C:") or a relative first component.
+    if (cut != std::string::npos && cut > 0 && p[cut - 1] != ':' && p.substr(0, cut) != "\\")
+        create_directories(p.substr(0, cut));
+    CreateDirectoryW(utf8_to_wide(p).c_str(), nullptr);
+    return is_directory(p);
+}
+
+std::vector<std::string> list_files(const std::string& pattern) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(utf8_to_wide(pattern).c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(wide_to_utf8(fd.cFileName));
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string module_directory() {
+    wchar_t buf[32768];
+    const DWORD n = GetModuleFileNameW(nullptr, buf, 32768);
+    std::string path = wide_to_utf8(std::wstring_view(buf, n));
+    const size_t cut = path.find_last_of('\\');
+    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+} // namespace kvr

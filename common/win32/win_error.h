@@ -1,0 +1,10 @@
+// The one way a Win32 failure becomes text.
+#pragma once
+#include <string>
+
+namespace kvr {
+
+// The system's message for an error code, UTF-8, without the trailing line end.
+std::string error_text(unsigned long code);
+
+} // namespace kvr

@@ -1,0 +1,35 @@
+#include "launcher_core/app_state.h"
+
+#include "common/text.h"
+#include "common/win32/files.h"
+#include "launcher_core/log.h"
+
+#include <cstdio>
+
+namespace {
+const char kBuildStamp[] = "2026-10-28 13:45";
+std::string g_app_dir;
+std::string g_profile_token;
+
+void preload_profile_token() {
+    FILE* f = kvr::open_file(g_app_dir + "profile_token.txt", "rb");
+    if (!f) f = kvr::open_file(g_app_dir + "..\\data\\profile_token.txt", "rb");
+    if (!f) return;
+    char buf[256];
+    const size_t n = fread(buf, 1, 255, f);
+    fclose(f);
+    g_profile_token = kvr::trim_right(std::string(buf, n), "\r\n ");
+    log_line("profile token preloaded (%d bytes)", static_cast<int>(g_profile_token.size()));
+}
+} // namespace
+
+const std::string& app_dir() { return g_app_dir; }
+const std::string& profile_token() { return g_profile_token; }
+void set_profile_token(const std::string& token) { g_profile_token = token; }
+
+void start_up() {
+    g_app_dir = kvr::module_directory();
+    log_open(g_app_dir + "launcher.log");
+    log_line("=== KVR launcher start (build %s) ===", kBuildStamp);
+    preload_profile_token();
+}

@@ -1,0 +1,18 @@
+// The launcher core's log: launcher.log next to the program, appended, unbuffered, every line
+// also on the console. No time stamp, level or prefix is ever added to a line.
+#pragma once
+#include <string>
+
+#if defined(__GNUC__)
+#define KVR_PRINTF(fmt_index, first_arg) __attribute__((format(printf, fmt_index, first_arg)))
+#else
+#define KVR_PRINTF(fmt_index, first_arg)
+#endif
+
+// Opens the log for appending; false (lines then go to the console only) when it cannot.
+bool log_open(const std::string& path);
+void log_close();
+
+void log_line(const char* fmt, ...) KVR_PRINTF(1, 2);
+// Console only, no line feed added.
+void console_print(const char* fmt, ...) KVR_PRINTF(1, 2);

@@ -1,0 +1,26 @@
+// kvr_launcher_core: the race run, or one utility task chosen by the first argument.
+#include "launcher_core/app_state.h"
+#include "launcher_core/log.h"
+#include "launcher_core/modes.h"
+
+#include <string>
+#include <windows.h>
+
+int wmain(int argc, wchar_t** argv) {
+    SetConsoleCP(CP_UTF8);
+    SetConsoleOutputCP(CP_UTF8);
+    start_up();
+
+    const std::wstring mode = argc > 1 ? argv[1] : L"";
+    int code;
+    if (mode == L"--detect")
+        code = run_detect_mode();
+    else if (mode == L"--profile")
+        code = run_profile_mode();
+    else if (mode == L"--upload")
+        code = run_upload_mode();
+    else
+        code = run_race();
+    log_close();
+    return code;
+}

@@ -1,0 +1,163 @@
+// The race run: every stage in order, from launcher.ini to the result card.
+#include "launcher_core/app_state.h"
+#include "launcher_core/config.h"
+#include "launcher_core/final_report.h"
+#include "launcher_core/game_launch.h"
+#include "launcher_core/livesplit.h"
+#include "launcher_core/log.h"
+#include "launcher_core/message_box.h"
+#include "launcher_core/mod_install.h"
+#include "launcher_core/modes.h"
+#include "launcher_core/pending_queue.h"
+#include "launcher_core/receipt_archive.h"
+#include "launcher_core/state_files.h"
+#include "launcher_core/steam_detection.h"
+#include "launcher_core/upload.h"
+#include "launcher_core/weekly_sync.h"
+
+#include "common/win32/files.h"
+#include "common/win32/process.h"
+
+#include <cstdio>
+
+namespace {
+
+const char kGameNotFoundText[] =
+    "没有找到《Escape the Hollowmaze》的游戏文件。\n\n可能原因：\n· 游戏没安装\n"
+    "· 装在非 Steam 默认目录，且 Steam 库里没有记录\n\n"
+    "解决办法：用记事本打开同目录的 launcher.ini，\n把 game= 这一行改成你电脑上的\n"
+    "Hollowmaze-Win64-Shipping.exe 完整路径。";
+
+// The console's last words; returns at once when standard input is not a console.
+void wait_for_enter() {
+    console_print("\n按回车键退出...");
+    getchar();
+}
+
+void expand_paths(LauncherConfig& cfg) {
+    for (std::string* field : {&cfg.game, &cfg.receipt, &cfg.data, &cfg.livesplit,
+                               &cfg.livesplit_lss, &cfg.install_from})
+        *field = expand_placeholders(*field, app_dir());
+}
+
+void detect_steam_path(LauncherConfig& cfg) {
+    if (kvr::path_exists(cfg.steam)) return;
+    const std::string root = steam_root_from_registry();
+    if (root.empty()) return;
+    cfg.steam = root + "\\steam.exe";
+    log_line("steam detected: %s", cfg.steam.c_str());
+}
+
+void detect_game_path(LauncherConfig& cfg) {
+    if (kvr::path_exists(cfg.game)) return;
+    const std::string found = find_game_exe(steam_root_from_registry());
+    if (found.empty()) {
+        log_line("game not found in any steam library");
+        return;
+    }
+    cfg.game = found;
+    log_line("game detected: %s", cfg.game.c_str());
+}
+
+int report_dry_run(const LauncherConfig& cfg) {
+    log_line("DRYRUN steam=%s", cfg.steam.c_str());
+    log_line("DRYRUN game=%s", cfg.game.c_str());
+    log_line("DRYRUN receipt=%s", cfg.receipt.c_str());
+    log_line("DRYRUN data=%s", cfg.data.c_str());
+    log_line("DRYRUN livesplit=%s", cfg.livesplit.c_str());
+    log_line("DRYRUN install_from=%s", cfg.install_from.c_str());
+    const SteamAccount account = detect_steam_account();
+    log_line("DRYRUN steam_id=%s persona=%s", account.steam_id.c_str(), account.persona.c_str());
+    return 0;
+}
+
+int stop_game_not_found() {
+    log_line("game not found, aborting");
+    show_message_box(kGameNotFoundText, BoxIcon::error);
+    return 1;
+}
+
+void take_player_name_from_steam(LauncherConfig& cfg) {
+    const std::string persona = detect_steam_persona();
+    if (persona.empty()) {
+        log_line("steam persona not found, using ini player: %s", cfg.player.c_str());
+        return;
+    }
+    log_line("steam persona detected: %s", persona.c_str());
+    cfg.player = persona;
+    cfg.player_from_steam = true;
+}
+
+// Every missing parent too: on a fresh PC the KVR-Race folder does not exist yet.
+void create_data_directories(const LauncherConfig& cfg) {
+    kvr::create_directories(cfg.data);
+    kvr::create_directories(cfg.data + "\\receipts");
+}
+
+// The overlay starts with both windows hidden, whatever the timer setting is.
+void switch_overlay_off(const LauncherConfig& cfg) {
+    log_line("timer overlay: %s", cfg.timer == "1" ? "1" : "0");
+    write_board_toggle(cfg, "0");
+    write_timer_enabled(cfg, "0");
+}
+
+// Evaluation and upload while the progress card watches upload.state.
+bool upload_with_progress_card(const LauncherConfig& cfg) {
+    write_upload_state(cfg, "uploading");
+    const std::string card = app_dir() + "kvr_result.exe";
+    kvr::StartedProcess progress;
+    if (kvr::path_exists(card))
+        kvr::start_process("\"" + card + "\" --mode progress --state \"" +
+                               data_file(cfg, "upload.state") + "\"",
+                           "", 0, progress);
+    const bool ok = evaluate_and_upload(cfg);
+    write_upload_state(cfg, ok ? "done" : "fail");
+    if (progress.process) {
+        kvr::wait_process(progress, 4000);
+        kvr::close_process(progress);
+    }
+    return ok;
+}
+
+} // namespace
+
+int run_race() {
+    LauncherConfig cfg = load_config(app_dir() + "launcher.ini");
+    if (cfg.receipt.empty() || cfg.data.empty()) {
+        log_line("launcher.ini missing or incomplete (need receipt and data fields)");
+        wait_for_enter();
+        return 1;
+    }
+    expand_paths(cfg);
+    detect_steam_path(cfg);
+    detect_game_path(cfg);
+    if (cfg.dryrun) return report_dry_run(cfg);
+    if (!kvr::path_exists(cfg.game)) return stop_game_not_found();
+    if (!cfg.install_from.empty() && !cfg.game.empty()) install_and_verify_mod(cfg);
+    take_player_name_from_steam(cfg);
+    create_data_directories(cfg);
+
+    livesplit_early_start(cfg);
+    log_line("difficulty chooser skipped (in-game difficulty is authoritative)");
+    livesplit_start_and_probe(cfg);
+    sync_weekly_data(cfg);
+    switch_overlay_off(cfg);
+    flush_pending_queue(cfg);
+
+    write_launch_state(cfg, "launching");
+    log_line("stage: launching game");
+    const int launch_result = launch_game_and_wait(cfg);
+    log_line("stage: game closed (launch result=%d), archiving receipt", launch_result);
+    archive_receipt(cfg);
+
+    write_launch_state(cfg, "uploading");
+    log_line("stage: uploading");
+    const bool uploaded = upload_with_progress_card(cfg);
+    report_outcome(cfg, uploaded);
+
+    write_launch_state(cfg, "done");
+    log_line("=== KVR launcher done ===");
+    log_close();
+    wait_for_enter();
+    return 0;
+}

@@ -1,0 +1,59 @@
+// The single-task modes: "--detect", "--profile" and "--upload".
+#include "launcher_core/app_state.h"
+#include "launcher_core/config.h"
+#include "launcher_core/log.h"
+#include "launcher_core/modes.h"
+#include "launcher_core/profile_link.h"
+#include "launcher_core/state_files.h"
+#include "launcher_core/steam_detection.h"
+#include "launcher_core/upload.h"
+
+#include "common/text.h"
+#include "common/win32/files.h"
+#include "common/win32/process.h"
+
+namespace {
+
+// A small data-directory file, trailing line ends and blanks removed; empty when missing.
+std::string read_data_word(const LauncherConfig& cfg, const char* name) {
+    std::string text;
+    kvr::read_file(data_file(cfg, name), text);
+    return kvr::trim_right(text, "\r\n ");
+}
+
+} // namespace
+
+int run_detect_mode() {
+    const std::string persona = detect_steam_persona();
+    console_print("steam persona: %s\n", persona.empty() ? "(not found)" : persona.c_str());
+    log_line("detected persona bytes: %s", persona.empty() ? "(none)" : persona.c_str());
+    return 0;
+}
+
+int run_profile_mode() {
+    LauncherConfig cfg = load_config(app_dir() + "launcher.ini");
+    cfg.data = expand_placeholders(cfg.data, app_dir());
+    const std::string token = read_data_word(cfg, "profile_token.txt");
+    kvr::shell_open(profile_page_url(default_server_base(), token));
+    console_print(token.empty() ? "opened profile (no login code yet)\n"
+                                : "opened profile (logged in)\n");
+    return 0;
+}
+
+int run_upload_mode() {
+    LauncherConfig cfg = load_config(app_dir() + "launcher.ini");
+    cfg.receipt = expand_placeholders(cfg.receipt, app_dir());
+    cfg.data = expand_placeholders(cfg.data, app_dir());
+    cfg.game = expand_placeholders(cfg.game, app_dir());
+
+    const std::string choice = read_data_word(cfg, "choice.txt");
+    if (choice == "easy" || choice == "normal" || choice == "nightmare") {
+        cfg.difficulty = choice;
+        log_line("upload difficulty from choice.txt: %s", choice.c_str());
+    }
+    log_line("=== upload-only mode ===");
+    const bool ok = evaluate_and_upload(cfg);
+    console_print(ok ? "\n上传成功\n" : "\n上传失败（详见 launcher.log）\n");
+    log_line("upload-only result: %s", ok ? "ok" : "failed");
+    return ok ? 0 : 2;
+}

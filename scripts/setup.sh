@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests and the demo need. Idempotent; run as root.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ clang libclang-rt-14-dev
+    mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+    wine wine64 xvfb xauth x11-utils
+    fonts-wqy-zenhei fonts-dejavu-core imagemagick
+    libfmt-dev googletest libgtest-dev libbenchmark-dev liblua5.4-dev
+    python3 python3-pytest zip unzip locales
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "setup: installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -q
+    apt-get install -y -q --no-install-recommends "${missing[@]}"
+else
+    echo "setup: all packages present"
+fi

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds both presets into build/ and runs every test layer through ctest:
+# native unit tests (sanitizers), Windows unit tests under Wine, end-to-end scenarios under Wine + Xvfb.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+cmake --preset native >/dev/null
+cmake --build --preset native
+cmake --preset win64 >/dev/null
+cmake --build --preset win64
+
+. scripts/wine-env.sh build/win64
+scripts/wine-prefix.sh build/win64
+
+# One virtual display for every window test; Wine's X11 driver draws into it.
+display=:${KVR_TEST_DISPLAY:-97}
+Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp </dev/null >build/xvfb.log 2>&1 &
+xvfb_pid=$!
+cleanup() {
+    . "$root/scripts/wine-env.sh" "$root/build/win64"
+    wineserver -k >/dev/null 2>&1 || true
+    kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+export DISPLAY=$display
+sleep 1
+
+status=0
+ctest --preset native -j2 || status=1
+ctest --preset win64 -j2 || status=1
+exit $status

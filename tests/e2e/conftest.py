@@ -1,0 +1,147 @@
+"""Shared harness for the end-to-end scenarios: run the real Windows programs under the build
+tree's Wine prefix, with their output sent to files (a pipe held by Wine's services would hang)."""
+import os
+import shutil
+import subprocess
+import time
+from dataclasses import dataclass
+from pathlib import Path
+
+import pytest
+
+BUILD = Path(os.environ.get("KVR_WIN_BUILD", Path(__file__).resolve().parents[2] / "build" / "win64"))
+SOURCE = Path(os.environ.get("KVR_SOURCE_DIR", Path(__file__).resolve().parents[2]))
+SCRIPTS = SOURCE / "scripts"
+
+
+def winpath(p) -> str:
+    """A Linux path as Wine's Z: drive sees it."""
+    return "Z:" + str(Path(p).resolve()).replace("/", "\\")
+
+
+def wine_env(extra=None) -> dict:
+    env = dict(os.environ)
+    env.update({
+        "WINEPREFIX": str(BUILD / "wineprefix"),
+        "WINEDEBUG": "-all",
+        "WINEARCH": "win64",
+        "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
+        "LC_ALL": "C.UTF-8",
+        "LANG": "C.UTF-8",
+    })
+    env.update(extra or {})
+    return env
+
+
+def find_exe(name: str) -> Path:
+    """A program of this build tree by file name."""
+    hits = sorted(BUILD.rglob(name))
+    hits = [h for h in hits if "wineprefix" not in h.parts]
+    if not hits:
+        raise FileNotFoundError(f"{name} not built in {BUILD}")
+    return hits[0]
+
+
+@dataclass
+class Run:
+    rc: int
+    out: str
+    err: str
+
+
+def _ensure_prefix():
+    subprocess.run([str(SCRIPTS / "wine-prefix.sh"), str(BUILD)], check=True,
+                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+class Wine:
+    """Runs Windows programs in the prefix; output goes through files, never pipes."""
+
+    def __init__(self, workdir: Path):
+        self.workdir = workdir
+        self.workdir.mkdir(parents=True, exist_ok=True)
+        self._n = 0
+        _ensure_prefix()
+
+    def _files(self):
+        self._n += 1
+        return (self.workdir / f"run{self._n}.out", self.workdir / f"run{self._n}.err",
+                self.workdir / f"run{self._n}.in")
+
+    def start(self, exe, *args, cwd=None, stdin_text="", env=None):
+        out, err, inp = self._files()
+        inp.write_text(stdin_text, encoding="utf-8")
+        with open(inp, "rb") as i, open(out, "wb") as o, open(err, "wb") as e:
+            proc = subprocess.Popen(["wine", str(exe), *map(str, args)], cwd=cwd, stdin=i,
+                                    stdout=o, stderr=e, env=wine_env(env), start_new_session=True)
+        proc.out_path, proc.err_path = out, err
+        return proc
+
+    def run(self, exe, *args, cwd=None, stdin_text="", env=None, timeout=180) -> Run:
+        proc = self.start(exe, *args, cwd=cwd, stdin_text=stdin_text, env=env)
+        try:
+            rc = proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            os.killpg(proc.pid, 9)
+            raise
+        # Windows text-mode stdout turns each line feed into CR LF; compare in Unix form.
+        return Run(rc, read_text(proc.out_path).replace("\r\n", "\n"), read_text(proc.err_path))
+
+    def reg_add(self, key, name, value, kind="REG_SZ"):
+        self.run("reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f")
+
+    def reg_delete(self, key):
+        self.run("reg", "delete", key, "/f")
+
+    def with_env(self, variables: dict, exe, *args, **kw) -> Run:
+        """Runs a program with Windows environment variables set inside Wine."""
+        pairs = [f"{k}={v}" for k, v in variables.items()]
+        return self.run(find_exe("kvr_envrun.exe"), *pairs, "--", exe, *args, **kw)
+
+
+def read_text(path) -> str:
+    try:
+        return Path(path).read_bytes().decode("utf-8", "replace")
+    except FileNotFoundError:
+        return ""
+
+
+def wait_for(predicate, timeout=30.0, interval=0.1):
+    end = time.time() + timeout
+    while time.time() < end:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(interval)
+    return predicate()
+
+
+@pytest.fixture
+def wine(tmp_path):
+    return Wine(tmp_path / "wine-io")
+
+
+@pytest.fixture
+def opened_urls():
+    """URLs the shell opened during the test (Wine's browser is a recorder)."""
+    path = BUILD / "wineprefix" / "opened-urls.txt"
+    path.unlink(missing_ok=True)
+
+    def read():
+        return read_text(path).splitlines()
+    return read
+
+
+def install_programs(folder: Path, *names: str):
+    """Copies programs of this build into a folder, as the player package holds them."""
+    for name in names:
+        shutil.copy(find_exe(name), Path(folder) / name)
+
+
+@pytest.fixture
+def player_dir(tmp_path):
+    """A player's unpacked package folder (non-ASCII, with a blank) holding the launcher core."""
+    d = tmp_path / "玩家 包"
+    d.mkdir()
+    install_programs(d, "kvr_launcher_core.exe")
+    return d
