@@ -145,3 +145,29 @@ def player_dir(tmp_path):
     d.mkdir()
     install_programs(d, "kvr_launcher_core.exe")
     return d
+
+
+class BoxCloser:
+    """Closes the system's "KVR 周赛" message boxes with OK and keeps their texts."""
+
+    def __init__(self, wine: Wine, folder: Path, seconds: int):
+        self.folder = folder
+        self.proc = wine.start(find_exe("kvr_msgbox_closer.exe"), winpath(folder), seconds)
+
+    def texts(self):
+        files = sorted(self.folder.glob("box*.txt"), key=lambda p: int(p.stem[3:]))
+        return [f.read_bytes().decode("utf-8") for f in files]
+
+    def stop(self):
+        if self.proc.poll() is None:
+            os.killpg(self.proc.pid, 9)
+            self.proc.wait()
+
+
+@pytest.fixture
+def message_boxes(wine, tmp_path):
+    """Starts the box closer for the test's duration; call .texts() for what was shown."""
+    closer = BoxCloser(wine, tmp_path / "boxes", 600)
+    time.sleep(0.5)
+    yield closer
+    closer.stop()

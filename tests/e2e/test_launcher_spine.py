@@ -148,3 +148,21 @@ def test_non_ascii_local_app_data_holds_the_data_directory(wine, player_dir, tmp
     assert r.rc == 0, r.out
     data = local / "KVR-Race" / "data"
     assert (data / "launch.state").read_bytes() == b"done"
+
+
+GAME_NOT_FOUND = (
+    "没有找到《Escape the Hollowmaze》的游戏文件。\n\n可能原因：\n· 游戏没安装\n"
+    "· 装在非 Steam 默认目录，且 Steam 库里没有记录\n\n"
+    "解决办法：用记事本打开同目录的 launcher.ini，\n把 game= 这一行改成你电脑上的\n"
+    "Hollowmaze-Win64-Shipping.exe 完整路径。")
+
+
+def test_missing_game_stops_with_message_box_and_exit_1(wine, player_dir, tmp_path, message_boxes):
+    data = tmp_path / "data"
+    write_ini(player_dir, f"receipt=r.json\ndata={winpath(data)}\ngame=C:\\nowhere\\game.exe\n")
+    r = wine.run(core(player_dir), stdin_text="\n", timeout=60)
+    assert r.rc == 1
+    log = log_of(player_dir)
+    assert log.endswith("game not found in any steam library\ngame not found, aborting\n")
+    assert message_boxes.texts() == [GAME_NOT_FOUND]
+    assert not data.exists()
