@@ -1,5 +1,104 @@
 #include "launcher_core/mod_install.h"
 
-// The install stage is not built yet.
-void copy_tree(const std::string&, const std::string&) {}
-void install_and_verify_mod(const LauncherConfig&) {}
+#include "launcher_core/log.h"
+#include "launcher_core/message_box.h"
+#include "launcher_core/mod_package.h"
+
+#include "common/win32/files.h"
+#include "common/win32/wide.h"
+
+#include <cstring>
+#include <memory>
+#include <windows.h>
+
+namespace {
+
+struct FileHandle {
+    HANDLE h;
+    explicit FileHandle(const std::wstring& path)
+        : h(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {}
+    ~FileHandle() {
+        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    }
+    bool ok() const { return h != INVALID_HANDLE_VALUE; }
+};
+
+// Byte-for-byte comparison of two files already known to have the same size. Anything that
+// cannot be read counts as different, so the file is copied again.
+bool same_content(const std::wstring& a, const std::wstring& b) {
+    FileHandle fa(a), fb(b);
+    if (!fa.ok() || !fb.ok()) return false;
+    constexpr DWORD kChunk = 1 << 20;
+    const auto buf = std::make_unique<char[]>(2 * kChunk);
+    char* const pa = buf.get();
+    char* const pb = pa + kChunk;
+    for (;;) {
+        DWORD na = 0, nb = 0;
+        if (!ReadFile(fa.h, pa, kChunk, &na, nullptr) || !ReadFile(fb.h, pb, kChunk, &nb, nullptr))
+            return false;
+        if (na != nb || std::memcmp(pa, pb, na) != 0) return false;
+        if (na == 0) return true;
+    }
+}
+
+// An installed file is kept only when it holds exactly the package's bytes: a size check alone
+// would keep an older script that happens to have the new one's length.
+bool already_installed(const WIN32_FIND_DATAW& source, const std::wstring& src,
+                       const std::wstring& dst) {
+    WIN32_FILE_ATTRIBUTE_DATA installed;
+    if (!GetFileAttributesExW(dst.c_str(), GetFileExInfoStandard, &installed)) return false;
+    if (installed.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    return installed.nFileSizeHigh == source.nFileSizeHigh &&
+           installed.nFileSizeLow == source.nFileSizeLow && same_content(src, dst);
+}
+
+} // namespace
+
+void copy_tree(const std::string& from, const std::string& to) {
+    WIN32_FIND_DATAW entry;
+    HANDLE find = FindFirstFileW(kvr::utf8_to_wide(from + "\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return;
+    CreateDirectoryW(kvr::utf8_to_wide(to).c_str(), nullptr);
+    int copied = 0;
+    do {
+        const std::wstring name = entry.cFileName;
+        if (name == L"." || name == L"..") continue;
+        const std::string src = from + "\\" + kvr::wide_to_utf8(name);
+        const std::string dst = to + "\\" + kvr::wide_to_utf8(name);
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            copy_tree(src, dst);
+            continue;
+        }
+        const std::wstring wsrc = kvr::utf8_to_wide(src), wdst = kvr::utf8_to_wide(dst);
+        if (already_installed(entry, wsrc, wdst)) continue;
+        if (CopyFileW(wsrc.c_str(), wdst.c_str(), FALSE)) ++copied;
+    } while (FindNextFileW(find, &entry));
+    FindClose(find);
+    if (copied > 0) log_line("installed %d files into %s", copied, to.c_str());
+}
+
+void install_and_verify_mod(const LauncherConfig& cfg) {
+    const std::string game_dir = game_directory_of(cfg.game);
+    if (!kvr::is_directory(game_dir) || !kvr::is_directory(cfg.install_from)) {
+        log_line("install skipped (game or package path missing)");
+        return;
+    }
+    log_line("installing mod files from package...");
+    copy_tree(cfg.install_from, game_dir);
+
+    int missing = 0;
+    std::string missing_list;
+    for (std::string_view relative : kRequiredModFiles) {
+        if (kvr::path_exists(game_dir + std::string(relative))) continue;
+        ++missing;
+        missing_list.append(relative).append("\n");
+        log_line("MISSING after install: %.*s", static_cast<int>(relative.size()), relative.data());
+    }
+    if (missing == 0) {
+        log_line("mod install verified OK (4/4 files)");
+        return;
+    }
+    log_line("mod install INCOMPLETE (%d missing)", missing);
+    show_message_box(mod_install_warning_text(missing_list, game_dir), BoxIcon::error);
+}
