@@ -32,12 +32,26 @@ std::string replace_all(std::string_view s, std::string_view from, std::string_v
 }
 
 std::string strip_trailing_slashes(std::string_view s) {
-    while (!s.empty() && s.back() == '/') s.remove_suffix(1);
+    while (!s.empty() && s.back() == '/')
+        s.remove_suffix(1);
     return std::string(s);
 }
 
 bool contains(std::string_view s, std::string_view part) {
     return s.find(part) != std::string_view::npos;
+}
+
+std::vector<std::string_view> split(std::string_view s, char sep) {
+    std::vector<std::string_view> fields;
+    size_t start = 0;
+    for (;;) {
+        const size_t hit = s.find(sep, start);
+        if (hit == std::string_view::npos) break;
+        fields.push_back(s.substr(start, hit - start));
+        start = hit + 1;
+    }
+    fields.push_back(s.substr(start));
+    return fields;
 }
 
 } // namespace kvr

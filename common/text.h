@@ -3,6 +3,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kvr {
 
@@ -20,5 +21,9 @@ std::string replace_all(std::string_view s, std::string_view from, std::string_v
 std::string strip_trailing_slashes(std::string_view s);
 
 bool contains(std::string_view s, std::string_view part);
+
+// Splits at every `sep`, keeping empty fields; the last field runs to the end. An empty input
+// gives one empty field. The views point into `s`.
+std::vector<std::string_view> split(std::string_view s, char sep);
 
 } // namespace kvr
