@@ -1,7 +1,7 @@
 """The launcher core's start-up, modes and race-run sequence, run for real under Wine."""
 from pathlib import Path
 
-from conftest import read_text, winpath
+from conftest import install_programs, read_text, winpath
 
 BANNER = "=== KVR launcher start (build 2026-10-28 13:45) ==="
 INCOMPLETE = "launcher.ini missing or incomplete (need receipt and data fields)"
@@ -105,8 +105,11 @@ def test_dry_run_logs_settings_and_creates_nothing(wine, player_dir, tmp_path):
 
 
 def race_ini(player_dir, data, extra=""):
+    # The fake game beside the launcher, started directly (no Steam here); it ends after a moment.
+    install_programs(player_dir, "Hollowmaze-Win64-Shipping.exe")
+    (player_dir / "Hollowmaze-Win64-Shipping.script").write_text("sleep 800\n")
     write_ini(player_dir, f"receipt=%APPDIR%receipt.json\ndata={data}\n"
-                          f"game=%APPDIR%kvr_launcher_core.exe\ntimer=1\n{extra}")
+                          f"game=%APPDIR%Hollowmaze-Win64-Shipping.exe\ntimer=1\n{extra}")
 
 
 def test_race_run_walks_every_stage_and_leaves_state_files(wine, player_dir, tmp_path):
@@ -118,7 +121,7 @@ def test_race_run_walks_every_stage_and_leaves_state_files(wine, player_dir, tmp
     order = ["steam persona not found, using ini player: ",
              "difficulty chooser skipped (in-game difficulty is authoritative)",
              "timer overlay: 1", "stage: launching game",
-             "stage: game closed (launch result=0), archiving receipt", "stage: uploading",
+             "stage: game closed (launch result=1), archiving receipt", "stage: uploading",
              "=== KVR launcher done ==="]
     positions = [log.index(line) for line in order]
     assert positions == sorted(positions)
