@@ -1,0 +1,50 @@
+#include "rand_mod/rand_hook_win32.h"
+
+#include "rand_mod/import_hook.h"
+#include "rand_mod/pe_imports.h"
+#include "rand_mod/rand_streams.h"
+#include "rand_mod/replacement_rand.h"
+
+#include <DynamicOutput/DynamicOutput.hpp>
+#include <windows.h>
+
+namespace kvr {
+
+namespace {
+
+bool make_slot_writable(uintptr_t slot, uint32_t* old_protection) {
+    DWORD old = 0;
+    if (!VirtualProtect(reinterpret_cast<void*>(slot), sizeof(uintptr_t), PAGE_READWRITE, &old)) {
+        return false;
+    }
+    *old_protection = old;
+    return true;
+}
+
+void restore_slot_protection(uintptr_t slot, uint32_t old_protection) {
+    DWORD ignored = 0;
+    VirtualProtect(reinterpret_cast<void*>(slot), sizeof(uintptr_t), old_protection, &ignored);
+}
+
+constexpr SlotProtection kVirtualProtect{make_slot_writable, restore_slot_protection};
+
+void send_to_default_devices(std::wstring_view line) {
+    RC::Output::send<RC::LogLevel::Verbose>(line);
+}
+
+} // namespace
+
+void install_rand_hook() {
+    const auto base = reinterpret_cast<uintptr_t>(GetModuleHandleW(nullptr));
+    const auto* image = reinterpret_cast<const uint8_t*>(base);
+    const std::vector<uint32_t> slots = find_import_slots(image, mapped_image_size(image), "rand");
+    set_caller_base(base);
+    install_import_hook(process_import_hook(), process_rand_streams(), base, slots,
+                        replacement_rand_address(), kVirtualProtect, send_to_default_devices);
+}
+
+void remove_rand_hook() {
+    remove_import_hook(process_import_hook(), replacement_rand_address(), kVirtualProtect);
+}
+
+} // namespace kvr

@@ -1,0 +1,154 @@
+#include "rand_mod/pe_imports.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+using kvr::find_import_slots;
+
+namespace {
+
+// Builds a mapped PE32+ image in memory: headers, then import descriptors at 0x1000, then each
+// DLL's lookup table, address table and hint/name entries.
+class PeImage {
+  public:
+    struct Import {
+        std::string name; // empty: import by ordinal
+        uint16_t ordinal = 0;
+    };
+
+    static constexpr uint32_t kPe = 0x80;
+    static constexpr uint32_t kDescriptors = 0x1000;
+
+    PeImage() : bytes_(0x4000, 0) {
+        put16(0, 0x5A4D);
+        put32(0x3C, kPe);
+        put32(kPe, 0x00004550);
+        put16(kPe + 0x18, 0x20B);
+        put32(kPe + 0x50, static_cast<uint32_t>(bytes_.size()));
+        put32(kPe + 0x84, 16);
+        put32(kPe + 0x90, kDescriptors);
+    }
+
+    // Returns the RVA of the DLL's import address table.
+    uint32_t add_dll(const std::string& dll, const std::vector<Import>& imports,
+                     bool with_lookup_table = true) {
+        const uint32_t table_size = static_cast<uint32_t>(imports.size() + 1) * 8;
+        const uint32_t lookup = cursor_;
+        const uint32_t address_table = lookup + table_size;
+        cursor_ = address_table + table_size;
+        for (std::size_t i = 0; i < imports.size(); ++i) {
+            uint64_t entry = 0;
+            if (imports[i].name.empty()) {
+                entry = (1ull << 63) | imports[i].ordinal;
+            } else {
+                entry = cursor_;
+                put_bytes(cursor_ + 2, imports[i].name + '\0');
+                cursor_ += 2 + static_cast<uint32_t>(imports[i].name.size()) + 1;
+            }
+            put64(lookup + i * 8, entry);
+            put64(address_table + i * 8, entry); // bound to the same value until loaded
+        }
+        const uint32_t name = cursor_;
+        put_bytes(name, dll + '\0');
+        cursor_ += static_cast<uint32_t>(dll.size()) + 1;
+        cursor_ = (cursor_ + 7) & ~7u;
+
+        const uint32_t descriptor = kDescriptors + 20 * dll_count_++;
+        put32(descriptor, with_lookup_table ? lookup : 0);
+        put32(descriptor + 12, name);
+        put32(descriptor + 16, address_table);
+        return address_table;
+    }
+
+    std::vector<uint32_t> rand_slots() const {
+        return find_import_slots(bytes_.data(), bytes_.size(), "rand");
+    }
+
+    void put16(uint32_t at, uint16_t v) { std::memcpy(&bytes_[at], &v, 2); }
+    void put32(uint32_t at, uint32_t v) { std::memcpy(&bytes_[at], &v, 4); }
+    void put64(uint32_t at, uint64_t v) { std::memcpy(&bytes_[at], &v, 8); }
+    void put_bytes(uint32_t at, const std::string& s) {
+        std::memcpy(&bytes_[at], s.data(), s.size());
+    }
+    std::vector<uint8_t>& bytes() { return bytes_; }
+
+  private:
+    std::vector<uint8_t> bytes_;
+    uint32_t cursor_ = 0x1200;
+    uint32_t dll_count_ = 0;
+};
+
+} // namespace
+
+TEST(ImportSearch, RandFromTwoDllsGivesBothSlotsInTableOrder) {
+    PeImage image;
+    const uint32_t kernel = image.add_dll("KERNEL32.dll", {{"GetModuleHandleW"}});
+    const uint32_t msvcrt = image.add_dll("msvcrt.dll", {{"malloc"}, {"rand"}, {"srand"}});
+    const uint32_t ucrt = image.add_dll("ucrtbase.dll", {{"rand"}});
+    EXPECT_EQ(image.rand_slots(), (std::vector<uint32_t>{msvcrt + 8, ucrt}));
+    EXPECT_NE(kernel, 0u);
+    EXPECT_EQ(kvr::mapped_image_size(image.bytes().data()), image.bytes().size());
+}
+
+TEST(ImportSearch, OnlyTheExactNameMatchesAndOrdinalsAreSkipped) {
+    PeImage image;
+    const uint32_t table = image.add_dll(
+        "msvcrt.dll", {{"rand_s"}, {"srand"}, {"Rand"}, {"ran"}, {"", 0x1234}, {"", 7}, {"rand"}});
+    EXPECT_EQ(image.rand_slots(), (std::vector<uint32_t>{table + 6 * 8}));
+
+    PeImage no_rand;
+    no_rand.add_dll("msvcrt.dll", {{"rand_s"}, {"srand"}, {"", 1}});
+    EXPECT_TRUE(no_rand.rand_slots().empty());
+}
+
+TEST(ImportSearch, NamesComeFromTheAddressTableWhenThereIsNoLookupTable) {
+    PeImage image;
+    const uint32_t table = image.add_dll("msvcrt.dll", {{"srand"}, {"rand"}}, false);
+    EXPECT_EQ(image.rand_slots(), (std::vector<uint32_t>{table + 8}));
+}
+
+TEST(ImportSearch, MissingSignaturesOrDirectoryFindNothing) {
+    auto without = [](auto damage) {
+        PeImage image;
+        image.add_dll("msvcrt.dll", {{"rand"}});
+        EXPECT_EQ(image.rand_slots().size(), 1u);
+        damage(image);
+        return image.rand_slots().empty();
+    };
+    EXPECT_TRUE(without([](PeImage& i) { i.put16(0, 0x4D5A); }));                // DOS signature
+    EXPECT_TRUE(without([](PeImage& i) { i.put32(PeImage::kPe, 0x00004551); })); // "QE"
+    EXPECT_TRUE(without([](PeImage& i) { i.put32(PeImage::kPe, 0x00014550); }));
+    EXPECT_TRUE(without([](PeImage& i) { i.put16(PeImage::kPe + 0x18, 0x10B); })); // 32-bit
+    EXPECT_TRUE(without([](PeImage& i) { i.put32(PeImage::kPe + 0x90, 0); }));     // no imports
+    EXPECT_TRUE(without([](PeImage& i) { i.put32(PeImage::kPe + 0x84, 1); }));     // no entry 1
+    EXPECT_TRUE(without([](PeImage& i) { i.put32(0x3C, 0xFFFFFFF0); }));           // far header
+
+    PeImage bad;
+    bad.put16(0, 0);
+    EXPECT_EQ(kvr::mapped_image_size(bad.bytes().data()), 0u);
+}
+
+TEST(ImportSearch, DamagedTablesStayInsideTheImage) {
+    PeImage image;
+    const uint32_t table = image.add_dll("msvcrt.dll", {{"rand"}, {"srand"}});
+    const uint32_t size = static_cast<uint32_t>(image.bytes().size());
+
+    // A name RVA pointing past the end, and a name that runs into the end unterminated.
+    image.put64(PeImage::kDescriptors, 0); // force names from the address table below
+    image.put64(table, size + 100);
+    image.put64(table + 8, size - 6);
+    image.put_bytes(size - 4, "rand");
+    EXPECT_TRUE(image.rand_slots().empty());
+
+    // An import directory beyond the image, and descriptors that never end.
+    PeImage far;
+    far.put32(PeImage::kPe + 0x90, size - 8);
+    EXPECT_TRUE(far.rand_slots().empty());
+    PeImage endless;
+    for (uint32_t d = PeImage::kDescriptors; d + 20 <= size; d += 20)
+        endless.put32(d + 12, 0x40);
+    EXPECT_TRUE(endless.rand_slots().empty());
+}
