@@ -1,5 +1,7 @@
-// Telling the player how the run went: log lines, console text, the final card.
+// Telling the player how the run went: the stage line, the pending queue for a run the server
+// did not get, the console text, the final result card and the profile page.
 #pragma once
 #include "launcher_core/config.h"
 
+// Reads the outcome of evaluate_and_upload; `uploaded` is its result.
 void report_outcome(const LauncherConfig& cfg, bool uploaded);

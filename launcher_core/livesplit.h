@@ -1,6 +1,9 @@
-// LiveSplit: its layout setting, its start before the game, and its TCP server.
+// LiveSplit: its layout setting, its start before the game, and its TCP server on
+// 127.0.0.1:16834. Every query waits at most a few seconds for its reply, so a LiveSplit that
+// accepts connections but never answers costs seconds, never the run.
 #pragma once
 #include "launcher_core/config.h"
+#include "launcher_core/livesplit_text.h"
 
 #include <string>
 
@@ -8,6 +11,9 @@
 std::string livesplit_query(const std::string& command);
 // The run time in seconds from LiveSplit; false when none could be read.
 bool livesplit_read_run_time(double& seconds);
+// The timer phase and the run time, read on one connection. The final time is asked for only
+// when the phase is "Ended": before that, LiveSplit answers it with the personal best.
+LiveSplitReading read_livesplit();
 void fix_livesplit_layout(const std::string& livesplit_exe);
 
 // Race-run steps: the early start (before the chooser line), then the start and the probe.

@@ -52,7 +52,7 @@ int run_upload_mode() {
         log_line("upload difficulty from choice.txt: %s", choice.c_str());
     }
     log_line("=== upload-only mode ===");
-    const bool ok = evaluate_and_upload(cfg);
+    const bool ok = evaluate_and_upload(cfg, UploadMode::upload_only);
     console_print(ok ? "\n上传成功\n" : "\n上传失败（详见 launcher.log）\n");
     log_line("upload-only result: %s", ok ? "ok" : "failed");
     return ok ? 0 : 2;

@@ -1,0 +1,139 @@
+#include "launcher_core/http_client.h"
+
+#include "common/win32/files.h"
+#include "common/win32/wide.h"
+
+#include <windows.h>
+#include <winhttp.h>
+
+namespace {
+
+constexpr int kResolveTimeoutMs = 5000;
+constexpr int kConnectTimeoutMs = 5000;
+constexpr int kSendTimeoutMs = 15000;
+constexpr int kAnswerTimeoutMs = 15000;
+constexpr ULONGLONG kBodyDeadlineMs = 60000;
+
+// Closes a WinHTTP handle when the scope ends, on every path.
+struct InternetHandle {
+    HINTERNET h = nullptr;
+    explicit InternetHandle(HINTERNET handle) : h(handle) {}
+    InternetHandle(const InternetHandle&) = delete;
+    InternetHandle& operator=(const InternetHandle&) = delete;
+    ~InternetHandle() {
+        if (h) WinHttpCloseHandle(h);
+    }
+    explicit operator bool() const { return h != nullptr; }
+};
+
+struct CrackedUrl {
+    std::wstring host;
+    std::wstring path; // with the query string
+    INTERNET_PORT port = 0;
+    bool secure = false;
+};
+
+bool crack_url(const std::string& url, CrackedUrl& out) {
+    const std::wstring wide = kvr::utf8_to_wide(url);
+    URL_COMPONENTS parts{};
+    parts.dwStructSize = sizeof parts;
+    // Lengths of -1 ask for pointers into `wide` instead of copies.
+    parts.dwSchemeLength = static_cast<DWORD>(-1);
+    parts.dwHostNameLength = static_cast<DWORD>(-1);
+    parts.dwUrlPathLength = static_cast<DWORD>(-1);
+    parts.dwExtraInfoLength = static_cast<DWORD>(-1);
+    if (wide.empty() || !WinHttpCrackUrl(wide.c_str(), 0, 0, &parts)) return false;
+    if (!parts.lpszHostName || parts.dwHostNameLength == 0) return false;
+    out.host.assign(parts.lpszHostName, parts.dwHostNameLength);
+    if (parts.lpszUrlPath) out.path.assign(parts.lpszUrlPath, parts.dwUrlPathLength);
+    if (parts.lpszExtraInfo) out.path.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+    if (out.path.empty()) out.path = L"/";
+    out.port = parts.nPort;
+    out.secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+    return true;
+}
+
+void set_timeouts(HINTERNET session, HINTERNET request) {
+    WinHttpSetTimeouts(session, kResolveTimeoutMs, kConnectTimeoutMs, kSendTimeoutMs,
+                       kAnswerTimeoutMs);
+    // Some WinHTTP builds ignore the receive time-out of WinHttpSetTimeouts but honour these.
+    DWORD ms = kAnswerTimeoutMs;
+    WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &ms, sizeof ms);
+    WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_TIMEOUT, &ms, sizeof ms);
+}
+
+int status_code(HINTERNET request) {
+    DWORD status = 0, size = sizeof status;
+    if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                             WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX))
+        return 0;
+    return static_cast<int>(status);
+}
+
+// Appends the body in 8 KiB reads. A read error after the answer arrived ends the body as it
+// stands; a body over the cap or past the deadline fails the request.
+bool read_body(HINTERNET request, std::string& body) {
+    const ULONGLONG start = GetTickCount64();
+    char buf[8192];
+    for (;;) {
+        DWORD got = 0;
+        if (!WinHttpReadData(request, buf, sizeof buf, &got) || got == 0) return true;
+        if (body.size() + got > kMaxResponseBytes) return false;
+        body.append(buf, got);
+        if (GetTickCount64() - start > kBodyDeadlineMs) return false;
+    }
+}
+
+bool http_request(const wchar_t* verb, const std::string& url, const std::string* json_body,
+                  std::string& body_out, int* status) {
+    if (status) *status = 0;
+    CrackedUrl target;
+    if (!crack_url(url, target)) return false;
+    InternetHandle session(WinHttpOpen(L"KVR-Race-Launcher/1.0", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+                                       WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+    if (!session) return false;
+    InternetHandle connection(WinHttpConnect(session.h, target.host.c_str(), target.port, 0));
+    if (!connection) return false;
+    InternetHandle request(WinHttpOpenRequest(connection.h, verb, target.path.c_str(), nullptr,
+                                              WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                              target.secure ? WINHTTP_FLAG_SECURE : 0));
+    if (!request) return false;
+    set_timeouts(session.h, request.h);
+
+    BOOL sent;
+    if (json_body) {
+        const DWORD len = static_cast<DWORD>(json_body->size());
+        sent = WinHttpSendRequest(request.h, L"Content-Type: application/json\r\n",
+                                  static_cast<DWORD>(-1L), const_cast<char*>(json_body->data()),
+                                  len, len, 0);
+    } else {
+        sent = WinHttpSendRequest(request.h, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+                                  WINHTTP_NO_REQUEST_DATA, 0, 0, 0);
+    }
+    if (!sent || !WinHttpReceiveResponse(request.h, nullptr)) return false;
+    if (status) *status = status_code(request.h);
+    std::string body;
+    if (!read_body(request.h, body)) return false;
+    body_out.append(body);
+    return true;
+}
+
+} // namespace
+
+bool http_get(const std::string& url, std::string& body_out, int* status) {
+    return http_request(L"GET", url, nullptr, body_out, status);
+}
+
+bool http_post_json(const std::string& url, const std::string& json_body, std::string& body_out,
+                    int* status) {
+    return http_request(L"POST", url, &json_body, body_out, status);
+}
+
+bool download_to_file(const std::string& url, const std::string& path, int* status) {
+    int code = 0;
+    std::string body;
+    const bool got = http_get(url, body, &code);
+    if (status) *status = code;
+    if (!got || code < 200 || code > 299) return false;
+    return kvr::write_file(path, body);
+}

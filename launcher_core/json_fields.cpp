@@ -1,0 +1,80 @@
+#include "launcher_core/json_fields.h"
+
+#include <charconv>
+
+namespace {
+
+size_t skip_blanks(std::string_view s, size_t pos) {
+    while (pos < s.size() && (s[pos] == ' ' || s[pos] == '\t' || s[pos] == '\r' || s[pos] == '\n'))
+        ++pos;
+    return pos;
+}
+
+std::string_view view_of(std::string_view text, TextSpan span) {
+    return text.substr(span.begin, span.end - span.begin);
+}
+
+} // namespace
+
+std::optional<TextSpan> quoted_value_span(std::string_view text, std::string_view pattern) {
+    const size_t key = text.find(pattern);
+    if (key == std::string_view::npos) return std::nullopt;
+    const size_t open = skip_blanks(text, key + pattern.size());
+    if (open >= text.size() || text[open] != '"') return std::nullopt;
+    const size_t close = text.find('"', open + 1);
+    if (close == std::string_view::npos) return std::nullopt;
+    return TextSpan{open + 1, close};
+}
+
+std::optional<std::string_view> quoted_value(std::string_view text, std::string_view pattern) {
+    const auto span = quoted_value_span(text, pattern);
+    if (!span) return std::nullopt;
+    return view_of(text, *span);
+}
+
+std::optional<TextSpan> bare_value_span(std::string_view text, std::string_view pattern) {
+    const size_t key = text.find(pattern);
+    if (key == std::string_view::npos) return std::nullopt;
+    const size_t begin = key + pattern.size();
+    const size_t end = text.find_first_of(",}", begin);
+    if (end == std::string_view::npos) return std::nullopt;
+    return TextSpan{begin, end};
+}
+
+std::optional<std::string_view> bare_value(std::string_view text, std::string_view pattern) {
+    const auto span = bare_value_span(text, pattern);
+    if (!span) return std::nullopt;
+    std::string_view v = view_of(text, *span);
+    const size_t first = skip_blanks(v, 0);
+    v.remove_prefix(first);
+    while (!v.empty() &&
+           (v.back() == ' ' || v.back() == '\t' || v.back() == '\r' || v.back() == '\n'))
+        v.remove_suffix(1);
+    return v;
+}
+
+double leading_double(std::string_view s) {
+    size_t pos = skip_blanks(s, 0);
+    if (pos < s.size() && s[pos] == '+') ++pos;
+    double value = 0.0;
+    const auto r = std::from_chars(s.data() + pos, s.data() + s.size(), value);
+    return r.ec == std::errc() ? value : 0.0;
+}
+
+std::optional<int> leading_int(std::string_view s) {
+    size_t pos = skip_blanks(s, 0);
+    if (pos < s.size() && s[pos] == '+') ++pos;
+    int value = 0;
+    const auto r = std::from_chars(s.data() + pos, s.data() + s.size(), value);
+    if (r.ec != std::errc()) return std::nullopt;
+    return value;
+}
+
+size_t count_occurrences(std::string_view text, std::string_view pattern) {
+    if (pattern.empty()) return 0;
+    size_t n = 0;
+    for (size_t pos = text.find(pattern); pos != std::string_view::npos;
+         pos = text.find(pattern, pos + pattern.size()))
+        ++n;
+    return n;
+}

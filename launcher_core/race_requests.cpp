@@ -1,0 +1,27 @@
+#include "launcher_core/race_requests.h"
+
+#include "common/json_text.h"
+#include "common/text.h"
+
+std::string endpoint_url(std::string_view server, std::string_view path) {
+    return kvr::strip_trailing_slashes(server) + std::string(path);
+}
+
+std::string submit_payload(std::string_view player, std::string_view player_id,
+                           std::string_view difficulty, std::string_view receipt) {
+    std::string body = "{\"player\":\"" + kvr::json_escape(player) + "\"";
+    if (!player_id.empty()) body += ",\"playerId\":\"" + kvr::json_escape(player_id) + "\"";
+    if (!kvr::contains(receipt, "\"difficulty\":"))
+        body += ",\"difficulty\":\"" + kvr::json_escape(difficulty) + "\"";
+    const std::string_view fields = receipt.substr(receipt.empty() ? 0 : 1);
+    // An empty object ("{}") adds no fields; a comma before its brace would break the body.
+    const std::string rest = kvr::trim(fields);
+    if (rest.empty() || rest.front() != '}') body += ',';
+    body.append(fields);
+    return body;
+}
+
+std::string skip_report_body(std::string_view player, std::string_view reason) {
+    return "{\"player\":\"" + kvr::json_escape(player) + "\",\"reason\":\"" +
+           kvr::json_escape(reason) + "\"}";
+}
