@@ -1,0 +1,210 @@
+// The small texts the launcher reads and writes around an upload: LiveSplit replies and
+// settings, server answers, request bodies, the final card and the dated file names.
+#include "launcher_core/dated_names.h"
+#include "launcher_core/final_card.h"
+#include "launcher_core/livesplit_text.h"
+#include "launcher_core/profile_site.h"
+#include "launcher_core/race_requests.h"
+#include "launcher_core/server_reply.h"
+
+#include "json_check.h"
+
+#include <gtest/gtest.h>
+
+TEST(LiveSplitTime, BothServerStylesAndNoTimeReplies) {
+    EXPECT_DOUBLE_EQ(parse_livesplit_time("1:02:03.5").value(), 3723.5);
+    EXPECT_DOUBLE_EQ(parse_livesplit_time("12:34.56").value(), 754.56);
+    EXPECT_DOUBLE_EQ(parse_livesplit_time("00:12:34.5600000").value(), 754.56);
+    EXPECT_DOUBLE_EQ(parse_livesplit_time(" 1:00:00 \r\n").value(), 3600.0);
+    for (const char* none : {"-", "0.00", "00:00:00.0000000", "0:00.00", "", "Running", "12",
+                             "-00:00:05.00", "1:2:3:4", "a:10", "10:", "1:30abc"})
+        EXPECT_FALSE(parse_livesplit_time(none).has_value()) << none;
+}
+
+TEST(LiveSplitReply, OneLineWhateverTheLineEnd) {
+    EXPECT_EQ(livesplit_reply_line("Ended\r\n"), "Ended");
+    EXPECT_EQ(livesplit_reply_line("Ended\n"), "Ended");
+    EXPECT_EQ(livesplit_reply_line("  NotRunning"), "NotRunning");
+    EXPECT_EQ(livesplit_reply_line("00:01:00\nstale second line\n"), "00:01:00");
+    EXPECT_EQ(livesplit_reply_line("\r\n"), "");
+}
+
+TEST(LiveSplitLayout, EveryElementPointsAtTheRaceLayoutOnce) {
+    const std::string wanted = "C:\\LiveSplit\\mirelle.lsl";
+    const std::string cfg = "<Settings><LayoutPath>C:\\old.lsl</LayoutPath><X/>"
+                            "<LayoutPath></LayoutPath></Settings>";
+    const LayoutFix fix = point_layout_at(cfg, wanted);
+    EXPECT_TRUE(fix.changed);
+    EXPECT_EQ(fix.text, "<Settings><LayoutPath>" + wanted + "</LayoutPath><X/><LayoutPath>" +
+                            wanted + "</LayoutPath></Settings>");
+    const LayoutFix again = point_layout_at(fix.text, wanted);
+    EXPECT_FALSE(again.changed);
+    EXPECT_EQ(again.text, fix.text);
+
+    EXPECT_FALSE(point_layout_at("<LayoutPath>unclosed", wanted).changed);
+    EXPECT_FALSE(point_layout_at("no layout at all", wanted).changed);
+}
+
+TEST(LiveSplitLayout, PathIsWrittenAsXmlText) {
+    const LayoutFix fix = point_layout_at("<LayoutPath>x</LayoutPath>", "D:\\R&D <1>\\mirelle.lsl");
+    EXPECT_EQ(fix.text, "<LayoutPath>D:\\R&amp;D &lt;1&gt;\\mirelle.lsl</LayoutPath>");
+    EXPECT_FALSE(point_layout_at(fix.text, "D:\\R&D <1>\\mirelle.lsl").changed);
+}
+
+TEST(SubmitReply, AcceptedOnlyInTheTwoExactSpellings) {
+    EXPECT_TRUE(parse_submit_reply("{\"accepted\":true}").accepted);
+    EXPECT_TRUE(parse_submit_reply("{\"accepted\": true}").accepted);
+    EXPECT_FALSE(parse_submit_reply("{\"accepted\" : true}").accepted);
+    EXPECT_FALSE(parse_submit_reply("{\"accepted\" :true}").accepted);
+    EXPECT_FALSE(parse_submit_reply("{\"accepted\":false}").accepted);
+    EXPECT_FALSE(parse_submit_reply("").accepted);
+}
+
+TEST(SubmitReply, TokenRankPointsAndError) {
+    SubmitReply r =
+        parse_submit_reply("{\"accepted\":true,\"token\":\"t0k/+=\",\"rank\":3,\"points\": 120}");
+    EXPECT_EQ(r.token.value(), "t0k/+=");
+    EXPECT_EQ(r.rank.value(), 3);
+    EXPECT_EQ(r.points.value(), 120);
+
+    r = parse_submit_reply("{\"accepted\":false,\"error\":\"week window closed\",\"rank\":-1}");
+    EXPECT_FALSE(r.token.has_value());
+    EXPECT_EQ(r.rank.value(), -1);
+    EXPECT_FALSE(r.points.has_value());
+    EXPECT_EQ(r.error, "week window closed");
+
+    // A null token is no token, and must not take the next key's name.
+    r = parse_submit_reply("{\"token\":null,\"rank\":\"x\",\"points\":99999999999}");
+    EXPECT_FALSE(r.token.has_value());
+    EXPECT_FALSE(r.rank.has_value());
+    EXPECT_FALSE(r.points.has_value());
+}
+
+TEST(SubmitReply, ServerTroubleIsNoVerdict) {
+    const SubmitReply refused = parse_submit_reply("{\"error\":\"Level 0\"}");
+    for (int status : {408, 429, 500, 502, 503})
+        EXPECT_TRUE(is_server_trouble(status, refused)) << status;
+    for (int status : {200, 400, 403, 404, 409})
+        EXPECT_FALSE(is_server_trouble(status, refused)) << status;
+    EXPECT_FALSE(is_server_trouble(500, parse_submit_reply("{\"accepted\":true}")));
+}
+
+TEST(WeekSeed, QuotedOrBare) {
+    EXPECT_EQ(week_seed("{\"week\":44,\"seed\":\"8812\"}").value(), "8812");
+    EXPECT_EQ(week_seed("{\"seed\": 8812 ,\"x\":1}").value(), "8812");
+    EXPECT_EQ(week_seed("{\"seed\":8812}").value(), "8812");
+    EXPECT_FALSE(week_seed("{\"seed\":null}").has_value());
+    EXPECT_FALSE(week_seed("{\"seed\":\"\"}").has_value());
+    EXPECT_FALSE(week_seed("<html>502 Bad Gateway</html>").has_value());
+}
+
+TEST(RequestBodies, EndpointAndSkipReport) {
+    EXPECT_EQ(endpoint_url("http://h:8080/api///", "/submit"), "http://h:8080/api/submit");
+    EXPECT_EQ(endpoint_url("http://h", "/submit"), "http://h/submit");
+    EXPECT_EQ(skip_report_body("Mira", "receipt invalid"),
+              "{\"player\":\"Mira\",\"reason\":\"receipt invalid\"}");
+    const std::string hostile = skip_report_body("a\"b\\c", "x\ny");
+    EXPECT_EQ(hostile, "{\"player\":\"a\\\"b\\\\c\",\"reason\":\"x\\ny\"}");
+    EXPECT_TRUE(json_check::valid(hostile));
+}
+
+TEST(ProfileSite, OldLineRulesKept) {
+    EXPECT_EQ(site_base_from_ini("server=x\nsite=https://race.example/\n"), "https://race.example");
+    EXPECT_EQ(site_base_from_ini("site = \"https://q.example\"  \r\n"), "https://q.example");
+    EXPECT_EQ(site_base_from_ini("site=https://a\nsite=\n"), "https://a");
+    EXPECT_EQ(site_base_from_ini(" site=https://a\nsites=https://b\n"), "");
+    EXPECT_EQ(site_base_from_ini(""), "");
+}
+
+TEST(FinalCard, PlanForEveryOutcome) {
+    UploadOutcome o;
+    o.total = "754.56";
+    o.difficulty = "normal";
+    o.ending = "true";
+    o.rank = 3;
+    o.points = 120;
+    o.payload = "{}";
+
+    o.result = UploadResult::accepted;
+    FinalReportPlan p = plan_final_report(o);
+    EXPECT_EQ(p.stage_line, "stage: upload done (ok=1)");
+    EXPECT_FALSE(p.queue);
+    EXPECT_TRUE(p.card.ok);
+    EXPECT_EQ(p.card.kind, "uploaded");
+
+    for (UploadResult r : {UploadResult::unreachable, UploadResult::server_trouble}) {
+        o.result = r;
+        p = plan_final_report(o);
+        EXPECT_EQ(p.stage_line, "stage: upload failed, saving pending");
+        EXPECT_TRUE(p.queue);
+        EXPECT_EQ(p.card.kind, "failed");
+        EXPECT_EQ(p.card.message,
+                  "Network error. Result saved locally - it will retry next launch.");
+    }
+
+    o.result = UploadResult::refused;
+    o.error = "week window closed";
+    p = plan_final_report(o);
+    EXPECT_EQ(p.stage_line, "stage: upload done (ok=0)");
+    EXPECT_FALSE(p.queue);
+    EXPECT_EQ(p.card.message, "This week has ended - result not counted");
+    o.error = "banned";
+    EXPECT_EQ(plan_final_report(o).card.message, "banned");
+
+    for (UploadResult r :
+         {UploadResult::not_finished, UploadResult::no_receipt, UploadResult::invalid_receipt}) {
+        o.result = r;
+        p = plan_final_report(o);
+        EXPECT_EQ(p.stage_line, "stage: run not finished, nothing queued");
+        EXPECT_FALSE(p.queue);
+        EXPECT_EQ(p.card.kind, "noresult");
+        EXPECT_EQ(p.card.message, "No finish detected - this run will not count.");
+    }
+}
+
+TEST(FinalCard, KnownRefusals) {
+    EXPECT_EQ(refusal_message("splits too few"), "incomplete result (too few splits)");
+    EXPECT_EQ(refusal_message("Level 0"), "run did not start at Level 0 - not eligible");
+    EXPECT_EQ(refusal_message("race is closed"), "The race is closed - result not counted");
+    EXPECT_EQ(refusal_message("hard difficulty"), "Hard difficulty is not part of the race");
+    EXPECT_EQ(refusal_message("something else"), "");
+}
+
+TEST(FinalCard, CommandLineQuotesEveryValue) {
+    FinalCard card;
+    card.ok = true;
+    card.kind = "uploaded";
+    card.total = "754.56";
+    card.difficulty = "normal";
+    card.ending = "main";
+    card.rank = 3;
+    card.points = 120;
+    EXPECT_EQ(final_card_command_line("C:\\玩家 包\\kvr_result.exe", card),
+              "\"C:\\玩家 包\\kvr_result.exe\" --ok \"1\" --kind \"uploaded\" --total \"754.56\" "
+              "--difficulty \"normal\" --ending \"main\" --rank \"3\" --points \"120\" --msg \"\"");
+    card.message = "say \"hi\" C:\\dir\\";
+    const std::string cmd = final_card_command_line("k.exe", card);
+    EXPECT_EQ(cmd.substr(cmd.find("--msg")), "--msg \"say hi C:\\dir\\\\\"");
+}
+
+TEST(FinalCard, RunTimeForTheConsole) {
+    EXPECT_EQ(split_run_time("754.56").value().minutes, 12);
+    EXPECT_NEAR(split_run_time("754.56").value().seconds, 34.56, 1e-9);
+    EXPECT_EQ(split_run_time("\"59.5\"").value().minutes, 0);
+    EXPECT_FALSE(split_run_time("").has_value());
+    EXPECT_FALSE(split_run_time("-3").has_value());
+    EXPECT_FALSE(split_run_time("1e300").has_value());
+}
+
+TEST(DatedNames, PendingAndArchiveNames) {
+    std::tm t{};
+    t.tm_year = 2026 - 1900;
+    t.tm_mon = 9;
+    t.tm_mday = 8;
+    t.tm_hour = 7;
+    t.tm_min = 5;
+    t.tm_sec = 3;
+    EXPECT_EQ(pending_file_name(t), "p_20261008_070503.json");
+    EXPECT_EQ(archived_receipt_name(t), "receipt_20261008_070503.json");
+    EXPECT_EQ(numbered_variant("p_20261008_070503.json", 2), "p_20261008_070503_2.json");
+}
