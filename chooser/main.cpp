@@ -1,0 +1,133 @@
+// kvr_chooser: the card on which the player picks this week's difficulty. The choice goes to
+// choice.txt in the data directory; exit code 0 means a choice was written, 1 that none was.
+#include "chooser/chooser_model.h"
+#include "chooser/chooser_paint.h"
+
+#include "common/win32/files.h"
+#include "ui_kit/kit.h"
+
+#include <cstdlib>
+#include <windowsx.h>
+
+namespace {
+
+constexpr UINT_PTR kAnimationTimer = 1;
+constexpr UINT kAnimationMs = 16;
+
+const kvr::RandomInt kRandom = [] { return std::rand(); };
+
+struct ChooserWindow {
+    ChooserState model;
+    std::string choice_path;
+    bool written = false;
+};
+
+struct ClientSize {
+    float width, height;
+};
+
+ClientSize client_size(HWND window) {
+    RECT r{};
+    GetClientRect(window, &r);
+    return {static_cast<float>(r.right - r.left), static_cast<float>(r.bottom - r.top)};
+}
+
+void confirm(HWND window, ChooserWindow& c) {
+    c.model.confirmed = true;
+    c.written = kvr::write_file(c.choice_path, kChoices[c.model.selected].name);
+    DestroyWindow(window);
+}
+
+void act(HWND window, ChooserWindow& c, ChooserAction action) {
+    switch (action) {
+    case ChooserAction::Repaint:
+        kvr::ui::request_repaint(window);
+        break;
+    case ChooserAction::RepaintErase:
+        kvr::ui::request_repaint(window, true);
+        break;
+    case ChooserAction::Confirm:
+        confirm(window, c);
+        break;
+    case ChooserAction::Close:
+        DestroyWindow(window);
+        break;
+    case ChooserAction::None:
+        break;
+    }
+}
+
+bool cursor_on_confirm(HWND window) {
+    POINT p;
+    if (!GetCursorPos(&p) || !ScreenToClient(window, &p)) return false;
+    const ClientSize c = client_size(window);
+    return on_confirm(c.width, c.height, static_cast<float>(p.x), static_cast<float>(p.y));
+}
+
+void on_paint(HWND window, const ChooserWindow& c) {
+    const bool hot = cursor_on_confirm(window);
+    kvr::ui::paint_buffered(window, [&](Gdiplus::Graphics& g, int width, int height) {
+        paint_chooser_card(g, width, height, c.model, hot);
+    });
+}
+
+LRESULT CALLBACK chooser_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    ChooserWindow* c = kvr::ui::state_of<ChooserWindow>(window, message, lparam);
+    if (!c) return DefWindowProcW(window, message, wparam, lparam);
+    const ClientSize size = client_size(window);
+    const auto x = static_cast<float>(GET_X_LPARAM(lparam));
+    const auto y = static_cast<float>(GET_Y_LPARAM(lparam));
+    switch (message) {
+    case WM_KEYDOWN:
+        act(window, *c, chooser_key(c->model, static_cast<int>(wparam)));
+        return 0;
+    case WM_MOUSEMOVE:
+        act(window, *c, chooser_mouse_move(c->model, size.width, size.height, x, y));
+        return 0;
+    case WM_LBUTTONDOWN:
+        act(window, *c, chooser_click(c->model, size.width, size.height, x, y, kRandom));
+        return 0;
+    case WM_TIMER:
+        if (wparam == kAnimationTimer) {
+            chooser_tick(c->model);
+            kvr::ui::request_repaint(window);
+        }
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT:
+        on_paint(window, *c);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    ChooserWindow c;
+    // Resolved (and created, parents included) before the card shows, so a confirmed choice
+    // always has somewhere to go.
+    c.choice_path = kvr::ui::data_path("choice.txt");
+
+    kvr::ui::enable_dpi_awareness();
+    const ULONG_PTR gdiplus = kvr::ui::start_gdiplus();
+    HWND window = kvr::ui::create_card_window(kvr::ui::kChooserWindow, chooser_window_proc, &c);
+    if (!window) {
+        kvr::ui::stop_gdiplus(gdiplus);
+        return 1;
+    }
+    kvr::ui::round_window_corners(window, kvr::ui::kChooserWindow.width,
+                                  kvr::ui::kChooserWindow.height, kvr::ui::kChooserFrame.radius);
+    SetTimer(window, kAnimationTimer, kAnimationMs, nullptr);
+    ShowWindow(window, SW_SHOWNORMAL);
+    SetForegroundWindow(window);
+    kvr::ui::run_message_loop();
+    kvr::ui::stop_gdiplus(gdiplus);
+    // A choice only counts once it is on disk: a confirm whose file could not be written reports
+    // no choice rather than success.
+    return c.model.confirmed && c.written ? 0 : 1;
+}

@@ -1,0 +1,97 @@
+// The leaderboard board: a large card shown while board.toggle asks for it. Clicks switch tabs,
+// the wheel scrolls, and a 16 ms tick runs the slide, the ring and the sparks.
+#include "overlay/overlay_app.h"
+#include "overlay/overlay_paint.h"
+#include "ui_kit/kit.h"
+
+#include <cstdlib>
+#include <windowsx.h>
+
+namespace {
+
+// Sparks need no particular generator; the runtime's will do.
+const kvr::RandomInt kRandom = [] { return std::rand(); };
+
+struct ClientSize {
+    int width, height;
+};
+
+ClientSize client_size(HWND window) {
+    RECT r{};
+    GetClientRect(window, &r);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+void on_tick(HWND window, Overlay& o) {
+    const bool visible = IsWindowVisible(window);
+    {
+        std::lock_guard<std::mutex> hold(o.lock);
+        board_tick(o.board, visible, kRandom);
+    }
+    if (visible) kvr::ui::request_repaint(window);
+}
+
+void on_click(HWND window, Overlay& o, LPARAM lparam) {
+    const ClientSize c = client_size(window);
+    const BoardLayout layout =
+        board_layout(static_cast<float>(c.width), static_cast<float>(c.height));
+    bool switched;
+    {
+        std::lock_guard<std::mutex> hold(o.lock);
+        switched = board_click(o.board, layout, static_cast<float>(GET_X_LPARAM(lparam)),
+                               static_cast<float>(GET_Y_LPARAM(lparam)), kRandom);
+    }
+    if (switched) kvr::ui::request_repaint(window, true);
+}
+
+void on_wheel(HWND window, Overlay& o, WPARAM wparam) {
+    {
+        std::lock_guard<std::mutex> hold(o.lock);
+        board_wheel(o.board, GET_WHEEL_DELTA_WPARAM(wparam));
+    }
+    kvr::ui::request_repaint(window);
+}
+
+void on_paint(HWND window, Overlay& o) {
+    const ClientSize c = client_size(window);
+    BoardView view;
+    {
+        std::lock_guard<std::mutex> hold(o.lock);
+        view = make_board_view(o.board, c.width, c.height);
+    }
+    kvr::ui::paint_buffered(window, [&](Gdiplus::Graphics& g, int width, int height) {
+        paint_board_card(g, width, height, view);
+    });
+}
+
+LRESULT CALLBACK board_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    Overlay* o = kvr::ui::state_of<Overlay>(window, message, lparam);
+    if (!o) return DefWindowProcW(window, message, wparam, lparam);
+    switch (message) {
+    case WM_PAINT:
+        on_paint(window, *o);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_TIMER:
+        if (wparam == kBoardAnimationTimer) on_tick(window, *o);
+        return 0;
+    case WM_LBUTTONDOWN:
+        on_click(window, *o, lparam);
+        return 0;
+    case WM_MOUSEWHEEL:
+        on_wheel(window, *o, wparam);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wparam, lparam);
+}
+
+} // namespace
+
+HWND create_board_window(Overlay& o) {
+    HWND window = kvr::ui::create_card_window(kvr::ui::kBoardWindow, board_window_proc, &o);
+    if (window)
+        kvr::ui::round_window_corners(window, kvr::ui::kBoardWindow.width,
+                                      kvr::ui::kBoardWindow.height, kvr::ui::kBoardFrame.radius);
+    return window;
+}

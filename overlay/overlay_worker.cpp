@@ -1,0 +1,78 @@
+// The worker thread: follows timer.txt, the board files and board.toggle every 120 ms, and the
+// game process about once a second.
+#include "common/win32/files.h"
+#include "overlay/game_watch.h"
+#include "overlay/overlay_app.h"
+#include "ui_kit/data_files.h"
+
+namespace {
+
+void show_or_hide_timer(HWND window, bool want) {
+    if (!window) return;
+    const bool shown = IsWindowVisible(window);
+    if (want && !shown) ShowWindow(window, SW_SHOWNOACTIVATE);
+    if (!want && shown) ShowWindow(window, SW_HIDE);
+}
+
+void poll_timer(Overlay& o) {
+    bool enabled;
+    {
+        std::lock_guard<std::mutex> hold(o.lock);
+        enabled = o.timer.enabled;
+    }
+    // A switched-off timer does not even read its file.
+    const std::string content = enabled ? kvr::ui::read_whole_file(o.files.timer_text) : "";
+    bool want;
+    {
+        std::lock_guard<std::mutex> hold(o.lock);
+        want = timer_poll(o.timer, content, GetTickCount64());
+    }
+    show_or_hide_timer(o.timer_window, want);
+}
+
+void poll_board_data(Overlay& o) {
+    // The demo board, when present, stands in for the real one even while it is empty.
+    const std::string& path =
+        kvr::path_exists(o.files.board_demo_tsv) ? o.files.board_demo_tsv : o.files.board_tsv;
+    const std::string content = kvr::ui::read_whole_file(path);
+    bool changed;
+    {
+        std::lock_guard<std::mutex> hold(o.lock);
+        changed = board_poll(o.board, content);
+    }
+    if (changed && o.board_window) InvalidateRect(o.board_window, nullptr, TRUE);
+}
+
+void poll_board_visibility(Overlay& o) {
+    if (!o.board_window) return;
+    const bool want = switch_file_has(kvr::ui::read_whole_file(o.files.board_toggle), '1');
+    const bool shown = IsWindowVisible(o.board_window);
+    if (want && !shown) {
+        ShowWindow(o.board_window, SW_SHOWNORMAL);
+        SetWindowPos(o.board_window, HWND_TOPMOST, 0, 0, 0, 0,
+                     SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE);
+    } else if (!want && shown) {
+        ShowWindow(o.board_window, SW_HIDE);
+        std::lock_guard<std::mutex> hold(o.lock);
+        o.board.particles.clear();
+    }
+}
+
+} // namespace
+
+DWORD WINAPI overlay_worker(void* overlay) {
+    Overlay& o = *static_cast<Overlay*>(overlay);
+    const ULONGLONG start = GetTickCount64();
+    GameWatch watch;
+    while (!game_watch_pass(watch, GetTickCount64() - start, game_running)) {
+        poll_timer(o);
+        poll_board_data(o);
+        poll_board_visibility(o);
+        Sleep(kWorkerPassMs);
+    }
+    // End through the window thread, so GDI+ is shut down in order; should that thread not
+    // answer, end the process from here.
+    PostThreadMessageW(o.window_thread, WM_QUIT, 0, 0);
+    Sleep(5000);
+    ExitProcess(0);
+}

@@ -1,0 +1,54 @@
+// Test helper: kvr_window_probe.exe <command> <window class> [arguments]
+//   state <class>             prints "visible=<0|1> x=<> y=<> w=<> h=<> topmost=<0|1>
+//                             active=<0|1>" for the first window of the class; exit 1 if none
+//   key <class> <vk>          posts a key press (WM_KEYDOWN, WM_KEYUP) with a virtual-key code
+//   click <class> <x> <y>     posts a mouse move and a left click at client coordinates
+//   wheel <class> <delta>     posts a mouse wheel turn (120 per notch, negative scrolls down)
+// Input is posted to the window, so it arrives whether or not the window has the focus.
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <windows.h>
+
+namespace {
+
+int state(HWND w) {
+    RECT r{};
+    GetWindowRect(w, &r);
+    const LONG_PTR ex = GetWindowLongPtrW(w, GWL_EXSTYLE);
+    std::printf("visible=%d x=%ld y=%ld w=%ld h=%ld topmost=%d active=%d\n",
+                IsWindowVisible(w) ? 1 : 0, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                (ex & WS_EX_TOPMOST) ? 1 : 0, GetForegroundWindow() == w ? 1 : 0);
+    return 0;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3) return 2;
+    const std::wstring command = argv[1];
+    HWND w = FindWindowW(argv[2], nullptr);
+    if (!w) {
+        std::printf("none\n");
+        return 1;
+    }
+    if (command == L"state") return state(w);
+    if (command == L"key" && argc >= 4) {
+        const WPARAM vk = static_cast<WPARAM>(_wtoi(argv[3]));
+        PostMessageW(w, WM_KEYDOWN, vk, 1);
+        PostMessageW(w, WM_KEYUP, vk, 0xC0000001);
+        return 0;
+    }
+    if (command == L"click" && argc >= 5) {
+        const LPARAM at = MAKELPARAM(_wtoi(argv[3]), _wtoi(argv[4]));
+        PostMessageW(w, WM_MOUSEMOVE, 0, at);
+        PostMessageW(w, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageW(w, WM_LBUTTONUP, 0, at);
+        return 0;
+    }
+    if (command == L"wheel" && argc >= 4) {
+        PostMessageW(w, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<short>(_wtoi(argv[3]))), 0);
+        return 0;
+    }
+    return 2;
+}
