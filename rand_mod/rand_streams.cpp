@@ -9,6 +9,11 @@ constexpr uint32_t kSiteMask = kSiteRecordCount - 1;
 static_assert((kSiteRecordCount & kSiteMask) == 0, "the probe wraps with a mask");
 static_assert(sizeof(SiteRecord) == 24);
 
+// For counters that change only under the lock: no read-modify-write needed.
+void bump(std::atomic<uint32_t>& counter) {
+    counter.store(counter.load(std::memory_order_relaxed) + 1, std::memory_order_relaxed);
+}
+
 // Linear probing from the hash's low bits; claiming an empty record is a compare-and-swap, so
 // two threads that meet at a new site agree on one record without taking the lock.
 SiteRecord& record_for(RandStreams& streams, uint64_t key, uint32_t hash) {
@@ -31,13 +36,18 @@ SiteRecord& record_for(RandStreams& streams, uint64_t key, uint32_t hash) {
     return streams.overflow;
 }
 
-uint32_t next_value(RandStreams& streams, SiteRecord& record, uint32_t hash) {
+// The stream step and the served counters share the one lock. Every served count changes only
+// under it, so a plain load and store cannot lose a count, and lock-free readers still see
+// whole values.
+uint32_t serve_next(RandStreams& streams, SiteRecord& record, uint32_t hash) {
     std::lock_guard<std::mutex> guard(streams.lock);
     if (record.generation != streams.generation) {
         record.generation = streams.generation;
         record.state = mix32((streams.seed ^ hash) + kGolden);
     }
     record.state = record.state * 214013u + 2531011u;
+    bump(record.served);
+    bump(streams.total_served);
     return record.state;
 }
 
@@ -68,9 +78,7 @@ int draw_rand(RandStreams& streams, uint64_t caller_key) {
         return real ? real() : 0;
     }
 
-    const uint32_t state = next_value(streams, record, hash);
-    record.served.fetch_add(1, std::memory_order_relaxed);
-    streams.total_served.fetch_add(1, std::memory_order_relaxed);
+    const uint32_t state = serve_next(streams, record, hash);
     return static_cast<int>((state >> 16) & 0x7FFF);
 }
 

@@ -26,8 +26,8 @@ using CrtRand = int (*)();
 struct SiteRecord {
     std::atomic<uint64_t> key{0}; // 0 = not claimed yet
     std::atomic<uint32_t> calls{0};
-    std::atomic<uint32_t> served{0};
-    uint32_t state = 0;      // guarded by RandStreams::lock
+    std::atomic<uint32_t> served{0}; // changes under RandStreams::lock, read without it
+    uint32_t state = 0;              // guarded by RandStreams::lock
     uint32_t generation = 0; // seed generation `state` was derived from; guarded by the lock
 };
 
@@ -39,7 +39,7 @@ struct RandStreams {
     uint32_t seed = kInitialSeed; // guarded by lock
     uint32_t generation = 1;      // guarded by lock; every record starts out of date
     std::atomic<uint32_t> total_calls{0};
-    std::atomic<uint32_t> total_served{0};
+    std::atomic<uint32_t> total_served{0}; // changes under the lock, read without it
     std::array<SiteRecord, kSiteRecordCount> sites;
     SiteRecord overflow;
 };

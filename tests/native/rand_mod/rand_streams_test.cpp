@@ -225,6 +225,11 @@ TEST(RandStreamsThreads, HammeringDistinctAndSharedSitesLosesNothing) {
     for (int t = 0; t < kThreads; ++t)
         EXPECT_EQ(record_of(*streams, 0x100 + t)->served, uint32_t{kRounds});
 
+    const SiteRecord* shared = record_of(*streams, kShared);
+    ASSERT_NE(shared, nullptr);
+    EXPECT_EQ(shared->calls, uint32_t{kThreads * kRounds});
+    EXPECT_EQ(shared->served, uint32_t{kThreads * kRounds});
+
     // The shared stream took every step exactly once: together the threads saw its first
     // kThreads * kRounds values, whatever the interleaving.
     std::vector<int> seen;
