@@ -1,0 +1,115 @@
+"""Peers and player setups for the scenarios of the upload side of a race run: the race server
+peer, the LiveSplit peer and a player folder whose game, LiveSplit and result card are stand-ins
+that record how they were started. Import the fixtures into a test module to use them."""
+import sys
+import time
+from pathlib import Path
+
+import pytest
+
+from conftest import find_exe, install_programs, read_text, winpath
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "peers"))
+from livesplit_peer import LiveSplitPeer  # noqa: E402
+from race_server import RaceServer  # noqa: E402
+
+RECORDER = "kvr_cmdline_recorder.exe"
+GAME = "Hollowmaze-Win64-Shipping.exe"
+
+
+@pytest.fixture
+def race_server():
+    server = RaceServer().start()
+    yield server
+    server.stop()
+
+
+@pytest.fixture
+def livesplit():
+    """Starts LiveSplit peers on 127.0.0.1:16834: livesplit(style=..., phase=..., hung=...)."""
+    peers = []
+
+    def start(**options):
+        peer = LiveSplitPeer(**options).start()
+        peers.append(peer)
+        return peer
+    yield start
+    for peer in peers:
+        peer.stop()
+
+
+def stand_in(folder: Path, name: str, stay_ms=0) -> Path:
+    """The recorder copied as `name`; it keeps running `stay_ms` when asked to."""
+    folder.mkdir(parents=True, exist_ok=True)
+    exe = folder / name
+    exe.write_bytes(find_exe(RECORDER).read_bytes())
+    if stay_ms:
+        exe.with_suffix(".stay").write_text(str(stay_ms))
+    return exe
+
+
+def started_lines(exe: Path):
+    """The command lines a stand-in was started with, one per start."""
+    return read_text(exe.with_suffix(".cmdline.txt")).splitlines()
+
+
+class Player:
+    """A player's package folder and data directory, set up for a race run or "--upload"."""
+
+    def __init__(self, wine, folder: Path, data: Path):
+        self.wine = wine
+        self.dir = folder
+        self.data = data
+        self.data.mkdir(parents=True, exist_ok=True)
+        self.core = folder / "kvr_launcher_core.exe"
+        self.card = stand_in(folder, "kvr_result.exe")
+        self.game = stand_in(folder / "game", GAME, stay_ms=1500)
+        self.receipt = folder / "receipt.json"
+        self.settings = {"receipt": "%APPDIR%receipt.json", "data": winpath(data),
+                         "game": winpath(self.game), "player": "IniPlayer"}
+
+    def ini(self, **settings):
+        self.settings.update(settings)
+        text = "".join(f"{k}={v}\n" for k, v in self.settings.items() if v is not None)
+        (self.dir / "launcher.ini").write_text(text, encoding="utf-8")
+
+    def race(self, timeout=180):
+        self.ini()
+        started = time.time()
+        run = self.wine.run(self.core, stdin_text="\n", timeout=timeout)
+        run.seconds = time.time() - started
+        return run
+
+    def upload(self, timeout=120):
+        self.ini()
+        return self.wine.run(self.core, "--upload", timeout=timeout)
+
+    def log(self):
+        return read_text(self.dir / "launcher.log").replace("\r\n", "\n")
+
+    def log_since_last_start(self):
+        log = self.log()
+        return log[log.rfind("=== KVR launcher start"):]
+
+    def card_lines(self):
+        """Final-card starts (the progress card's starts are left out)."""
+        return [l for l in started_lines(self.card) if "--mode progress" not in l]
+
+    def pending(self):
+        folder = self.data / "pending"
+        return sorted(folder.glob("*.json")) if folder.is_dir() else []
+
+
+@pytest.fixture
+def player(wine, player_dir, tmp_path):
+    return Player(wine, player_dir, tmp_path / "data")
+
+
+def receipt_text(last_map="ENDING:main", splits=5, total="812.40", extra="", last_t=750.0):
+    """A receipt as the in-game script writes it: `splits` splits evenly up to `last_t` seconds,
+    the last one on `last_map`."""
+    rows = [f'{{"i":{i},"map":"Level {i - 1}","t":{last_t * i / splits:.2f}}}'
+            for i in range(1, splits)]
+    rows.append(f'{{"i":{splits},"map":"{last_map}","t":{last_t:.2f}}}')
+    return (f'{{"status":"running","ending":"","total":{total},{extra}'
+            f'"splits":[{",".join(rows)}]}}')

@@ -1,0 +1,104 @@
+"""LiveSplit around a race run under Wine: the layout setting, starting it before the game, the
+TCP probe, and which of its times is uploaded (current and older server replies)."""
+from conftest import winpath
+from peer_fixtures import (livesplit, player, race_server, receipt_text,  # noqa: F401
+                           stand_in, started_lines)
+
+SETTINGS = ('<?xml version="1.0" encoding="UTF-8"?>\r\n<Settings>\r\n'
+            '  <LayoutPath>C:\\Users\\me\\old.lsl</LayoutPath>\r\n  <RecentSplits />\r\n'
+            '</Settings>\r\n')
+REMINDER = ("提醒：还没连上 LiveSplit 的计时服务器。\n\n现在就可以去开：\n右键 LiveSplit → Control → "
+            "Start TCP Server\n\n这个不影响启动游戏，你可以在跑之前随时开。\n不开的话成绩不会自动上传。"
+            "\n\n点「确定」继续进入游戏。")
+
+
+def test_layout_is_fixed_once_and_then_left_alone(player, livesplit):
+    livesplit(phase="NotRunning")
+    folder = player.dir / "LiveSplit"
+    folder.mkdir()
+    settings = folder / "settings.cfg"
+    settings.write_bytes(SETTINGS.encode())
+    player.ini(livesplit=winpath(folder / "LiveSplit.exe"))
+    player.race()
+    wanted = winpath(folder) + "\\mirelle.lsl"
+    assert settings.read_bytes() == SETTINGS.replace("C:\\Users\\me\\old.lsl", wanted).encode()
+    assert f"livesplit layout path fixed to {wanted}\n" in player.log()
+    assert "livesplit tcp server reachable (phase=NotRunning)" in player.log()
+
+    stamp = settings.stat().st_mtime_ns
+    player.race()
+    assert "livesplit layout path fixed" not in player.log_since_last_start()
+    assert settings.stat().st_mtime_ns == stamp
+
+
+def test_livesplit_is_started_early_with_the_splits_file(player, livesplit):
+    livesplit(phase="NotRunning")
+    exe = stand_in(player.dir / "LiveSplit", "LiveSplit.exe", stay_ms=30000)
+    splits = player.dir / "race splits.lss"
+    player.ini(livesplit=winpath(exe), livesplit_lss=winpath(splits))
+    try:
+        r = player.race()
+    finally:
+        exe.with_suffix(".stay").unlink()
+    assert started_lines(exe) == [f'"{winpath(exe)}" "{winpath(splits)}"']
+    log = player.log()
+    early = log.index("livesplit started early (before chooser)")
+    assert log.index("difficulty chooser skipped") > early
+    assert "livesplit already running (pid " in log[early:]
+    assert "LiveSplit loading in background, please wait 1-3s...\n" in r.out
+
+
+def test_running_livesplit_is_not_started_again(player, livesplit, wine):
+    livesplit(phase="NotRunning")
+    exe = stand_in(player.dir / "LiveSplit", "LiveSplit.exe", stay_ms=60000)
+    running = wine.start(exe)
+    try:
+        from conftest import wait_for
+        assert wait_for(lambda: started_lines(exe), timeout=20)
+        player.ini(livesplit=winpath(exe), livesplit_lss=winpath(player.dir / "r.lss"))
+        player.race()
+    finally:
+        exe.with_suffix(".stay").unlink()
+        running.wait(timeout=30)
+    log = player.log()
+    assert "livesplit started early" not in log
+    assert "livesplit already running (pid " in log and "), not opening another" in log
+    assert len(started_lines(exe)) == 1
+
+
+def test_hung_livesplit_costs_seconds_not_the_run(player, livesplit, message_boxes):
+    peer = livesplit(hung=True)
+    player.ini(livesplit=winpath(player.dir / "LiveSplit.exe"))
+    player.receipt.write_text(receipt_text(), encoding="utf-8")
+    r = player.race(timeout=120)
+    assert r.rc == 0
+    # The probe and the evaluation each give up after a few seconds of silence.
+    assert r.seconds < 45, r.seconds
+    log = player.log()
+    assert "WARNING: livesplit tcp server not reachable" in log
+    assert "livesplit probe failed (server not started?)" in log
+    assert "=== KVR launcher done ===" in log
+    assert message_boxes.texts() == [REMINDER]
+    assert peer.commands.count("getcurrenttimerphase") == 2
+
+
+def test_older_livesplit_time_is_used_for_a_plain_receipt(player, race_server, livesplit):
+    livesplit(style="older", phase="Ended", final=3723.45)
+    player.ini(server=race_server.base_url)
+    player.receipt.write_text(receipt_text(last_t=3720.0), encoding="utf-8")
+    assert player.upload().rc == 0
+    assert "livesplit time used: 3723.45 (receipt said 812.40)" in player.log()
+    assert race_server.requests_to("/submit")[0].json()["total"] == 3723.45
+
+
+def test_personal_best_is_not_taken_for_a_run_that_has_not_ended(player, race_server, livesplit):
+    # Current LiveSplit answers "getfinaltime" with the personal best until the run ends.
+    peer = livesplit(style="current", phase="Running", pb=700.25, last_split=None, current=768.5)
+    player.ini(server=race_server.base_url)
+    player.receipt.write_text(receipt_text(), encoding="utf-8")
+    assert player.upload().rc == 0
+    log = player.log()
+    assert "livesplit phase: Running" in log
+    assert "livesplit time used: 768.50 (receipt said 812.40)" in log
+    assert "getfinaltime" not in peer.commands
+    assert peer.commands[:3] == ["getcurrenttimerphase", "getlastsplittime", "getcurrenttime"]

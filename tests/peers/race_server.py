@@ -1,0 +1,190 @@
+"""Race server peer for the end-to-end scenarios: every endpoint the launcher uses, on loopback,
+recording every request it gets. Python standard library only.
+
+In a test:
+    server = RaceServer().start()          # any free port; server.base_url
+    server.refuse("week window closed")    # switches, see below
+    server.requests_to("/submit")          # what arrived
+    server.stop()                          # not listening any more (start() again re-binds)
+
+From a shell: python3 race_server.py [--port N] [--record requests.jsonl]
+"""
+import argparse
+import json
+import threading
+import time
+from dataclasses import dataclass, field
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+
+WEEK = {"week": "2026-W44", "seed": "424242", "opens": "2026-10-26", "closes": "2026-11-02"}
+BOARD_TSV = ("rank\tplayer\ttime\tdifficulty\tending\tpoints\n"
+             "1\tMira\t752.10\tnormal\ttrue\t150\n"
+             "2\t张三\t801.45\tnightmare\tmain\t120\n")
+
+
+def default_answers():
+    """What each GET endpoint answers by default: (status, content type, body bytes)."""
+    text = "text/plain; charset=utf-8"
+    return {
+        "/week/current": (200, "application/json", json.dumps(WEEK).encode()),
+        "/leaderboard": (200, "application/json",
+                         json.dumps({"week": WEEK["week"], "rows": [
+                             {"rank": 1, "player": "Mira", "time": 752.10},
+                             {"rank": 2, "player": "张三", "time": 801.45}]},
+                             ensure_ascii=False).encode()),
+        "/board-data": (200, text, "Mira|752.10|normal|true\n张三|801.45|nightmare|main\n".encode()),
+        "/board-en": (200, text, b"1. Mira 12:32.10\n2. Zhang San 13:21.45\n"),
+        "/leaderboard.txt": (200, text, "1. Mira 12:32.10\n2. 张三 13:21.45\n".encode()),
+        "/leaderboard.tsv": (200, "text/tab-separated-values; charset=utf-8", BOARD_TSV.encode()),
+        "/profile": (200, "text/html", b"<html><body>profile</body></html>"),
+    }
+
+
+@dataclass
+class Request:
+    method: str
+    path: str  # with the query string
+    headers: dict
+    body: bytes
+
+    def json(self):
+        return json.loads(self.body.decode("utf-8"))
+
+
+@dataclass
+class RaceServer:
+    requests: list = field(default_factory=list)
+    answers: dict = field(default_factory=default_answers)
+    submit: tuple = (200, {"accepted": True, "token": "tok-1", "rank": 3, "points": 120})
+    delay: float = 0.0      # seconds to wait before answering (slow server)
+    record_path: str = ""   # also append every request as a JSON line here
+
+    def __post_init__(self):
+        self._lock = threading.Lock()
+        self._httpd = None
+        self.port = 0
+
+    # ---- life cycle -------------------------------------------------------------------------
+    def start(self, port=None):
+        handler = type("Handler", (_Handler,), {"peer": self})
+        self._httpd = ThreadingHTTPServer(("127.0.0.1", self.port if port is None else port),
+                                          handler)
+        self._httpd.daemon_threads = True
+        self.port = self._httpd.server_address[1]
+        threading.Thread(target=self._httpd.serve_forever, daemon=True).start()
+        return self
+
+    def stop(self):
+        """Stops listening; the port stays remembered so start() comes back on it."""
+        if self._httpd:
+            self._httpd.shutdown()
+            self._httpd.server_close()
+            self._httpd = None
+
+    @property
+    def base_url(self):
+        return f"http://127.0.0.1:{self.port}"
+
+    # ---- switches ---------------------------------------------------------------------------
+    def accept(self, token="tok-1", rank=3, points=120, spaced=False):
+        body = {"accepted": True, "token": token, "rank": rank, "points": points}
+        self.answers.pop("/submit", None)
+        self.submit = (200, body if not spaced else json.dumps(body, indent=1))
+
+    def refuse(self, error, status=200):
+        """Answers /submit with "accepted": false and the given "error" text."""
+        self.answers.pop("/submit", None)
+        self.submit = (status, {"accepted": False, "error": error})
+
+    def answer(self, path, status, body, content_type="application/json"):
+        """Fixes the answer of one path (GET or POST), e.g. a 500 with a body."""
+        data = body if isinstance(body, bytes) else str(body).encode("utf-8")
+        self.answers[path] = (status, content_type, data)
+
+    def huge(self, path, size):
+        self.answer(path, 200, b"x" * size, "text/plain")
+
+    # ---- what arrived -----------------------------------------------------------------------
+    def requests_to(self, path):
+        with self._lock:
+            return [r for r in self.requests if r.path == path]
+
+    def paths(self):
+        with self._lock:
+            return [r.path for r in self.requests]
+
+    def _record(self, request):
+        with self._lock:
+            self.requests.append(request)
+            if self.record_path:
+                with open(self.record_path, "a", encoding="utf-8") as f:
+                    f.write(json.dumps({"method": request.method, "path": request.path,
+                                        "headers": request.headers,
+                                        "body": request.body.decode("utf-8", "replace")},
+                                       ensure_ascii=False) + "\n")
+
+    def _answer_for(self, method, path):
+        path = path.split("?", 1)[0]
+        if path in self.answers:
+            return self.answers[path]
+        if method == "POST" and path == "/submit":
+            status, body = self.submit
+            data = body if isinstance(body, str) else json.dumps(body)
+            return status, "application/json", data.encode("utf-8")
+        if method == "POST" and path == "/client/log":
+            return 200, "application/json", b'{"ok":true}'
+        return 404, "text/plain", b"not found"
+
+
+class _Handler(BaseHTTPRequestHandler):
+    peer: RaceServer = None
+    protocol_version = "HTTP/1.1"
+
+    def _serve(self, method):
+        length = int(self.headers.get("Content-Length") or 0)
+        body = self.rfile.read(length) if length else b""
+        self.peer._record(Request(method, self.path, dict(self.headers.items()), body))
+        if self.peer.delay:
+            time.sleep(self.peer.delay)
+        status, content_type, data = self.peer._answer_for(method, self.path)
+        try:
+            self.send_response(status)
+            self.send_header("Content-Type", content_type)
+            self.send_header("Content-Length", str(len(data)))
+            self.send_header("Connection", "close")
+            self.end_headers()
+            self.wfile.write(data)
+        except (BrokenPipeError, ConnectionResetError):
+            pass  # the client gave up waiting
+        self.close_connection = True
+
+    def do_GET(self):
+        self._serve("GET")
+
+    def do_POST(self):
+        self._serve("POST")
+
+    def log_message(self, *args):
+        pass
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--record", default="")
+    parser.add_argument("--refuse", default="", help='answer /submit with this "error"')
+    parser.add_argument("--delay", type=float, default=0.0)
+    args = parser.parse_args()
+    server = RaceServer(record_path=args.record, delay=args.delay)
+    if args.refuse:
+        server.refuse(args.refuse)
+    server.start(args.port)
+    print(f"race server listening on {server.base_url}", flush=True)
+    try:
+        threading.Event().wait()
+    except KeyboardInterrupt:
+        server.stop()
+
+
+if __name__ == "__main__":
+    main()
