@@ -2,6 +2,8 @@
 // loader for the rand mod inside itself.
 //
 //   kvr_rand_host.exe [--mod <dll>] [--seed <n>] [--window 0|1] [--srand <n>] [--draws <k>]
+//   kvr_rand_host.exe --inject <program.exe> --agent <dll> --mod <dll> --log <file>
+//                     [--seed <n>] [--report <n>]
 //
 // Loads the mod (default: main.dll beside this program), constructs it, starts its Lua side,
 // calls SetRandSeed(<n>) (when given) and SetRandWindow from the Lua mod's state, seeds the C
@@ -12,7 +14,12 @@
 //   caller: <key in hex> <calls> <served>      the first listed site (this program's rand call)
 //   debug: <calls> <served> <hooked slots> <sites>
 // Exit code 0, or 2 with "error: <text>" when the mod cannot be loaded or constructed.
+//
+// With --inject, the loader runs inside the running <program.exe> instead (kvr_rand_agent.dll,
+// see loader_agent.cpp, which writes the log); the exit code is the agent's, or 3 with
+// "error: <text>" when it could not be put there.
 #include "mod_host.h"
+#include "remote_loader.h"
 
 #include "common/win32/wide.h"
 
@@ -46,6 +53,10 @@ struct Options {
     bool srand_given = false;
     unsigned srand_seed = 0;
     int draws = 8;
+    std::wstring inject;
+    std::wstring agent;
+    std::wstring log;
+    std::wstring report;
 };
 
 Options parse(int argc, wchar_t** argv) {
@@ -58,14 +69,32 @@ Options parse(int argc, wchar_t** argv) {
         if (key == L"--window") o.window = _wtoi(value) != 0;
         if (key == L"--srand") o.srand_given = true, o.srand_seed = wcstoul(value, nullptr, 10);
         if (key == L"--draws") o.draws = _wtoi(value);
+        if (key == L"--inject") o.inject = value;
+        if (key == L"--agent") o.agent = value;
+        if (key == L"--log") o.log = value;
+        if (key == L"--report") o.report = value;
     }
     return o;
+}
+
+int inject(const Options& o) {
+    std::wstring orders = L"mod=" + o.mod + L"\nlog=" + o.log + L"\n";
+    if (o.seed_given) orders += L"seed=" + std::to_wstring(o.seed) + L"\n";
+    if (!o.report.empty()) orders += L"report=" + o.report + L"\n";
+    std::string error;
+    const int result = kvr::run_loader_in({o.inject, o.agent, orders}, error);
+    if (result < 0) {
+        print("error: " + error + "\n");
+        return 3;
+    }
+    return result;
 }
 
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
     const Options options = parse(argc, argv);
+    if (!options.inject.empty()) return inject(options);
     kvr::ModHost host;
     if (!host.load(options.mod)) {
         print("error: " + host.error + "\n");

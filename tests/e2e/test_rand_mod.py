@@ -1,0 +1,101 @@
+"""The rand mod inside the fake game: the test host's loader agent is put into the running game,
+loads main.dll, sets the seed from the Lua mod's state and opens the window; the game's own
+rand() call site then draws the seeded sequence. The expected values are computed here from the
+generator's formulas, independently of the C++ code, so the sequence is the same on every run and
+on every machine."""
+import shutil
+from pathlib import Path
+
+from conftest import BUILD, find_exe, read_text, wait_for, winpath
+
+GAME = "Hollowmaze-Win64-Shipping.exe"
+MASK = 0xFFFFFFFF
+
+
+def mix(v):
+    v &= MASK
+    v ^= v >> 16
+    v = (v * 0x85EBCA6B) & MASK
+    v ^= v >> 13
+    v = (v * 0xC2B2AE35) & MASK
+    return v ^ (v >> 16)
+
+
+def expected_stream(seed, key, count):
+    site = mix(((key & MASK) + 0x9E3779B9) & MASK)
+    state = mix((((seed & MASK) ^ site) + 0x9E3779B9) & MASK)
+    values = []
+    for _ in range(count):
+        state = (state * 214013 + 2531011) & MASK
+        values.append((state >> 16) & 0x7FFF)
+    return values
+
+
+def game_folder(root: Path) -> Path:
+    """The fake game with the mod, the stand-in loader library and the loader agent beside it."""
+    root.mkdir(parents=True)
+    shutil.copy(find_exe(GAME), root / GAME)
+    shutil.copy(BUILD / "mod_package" / "ue4ss" / "Mods" / "KVRSRanked" / "dlls" / "main.dll", root)
+    for name in ("UE4SS.dll", "kvr_rand_agent.dll"):
+        shutil.copy(find_exe(name), root / name)
+    return root
+
+
+def play(wine, root: Path, seed=None, draws=8):
+    """One game run: returns (values the game drew, the loader's log lines)."""
+    folder = game_folder(root)
+    (folder / "Hollowmaze-Win64-Shipping.script").write_text(
+        "write ready.txt 1\nsleep 2000\n" f"rand draws.txt {draws}\n" "sleep 300\nexit 0\n")
+    game = wine.start(folder / GAME, cwd=folder)
+    assert wait_for(lambda: (folder / "ready.txt").exists(), timeout=60)
+    log = folder / "loader.log"
+    if seed is not None:
+        loaded = wine.run(find_exe("kvr_rand_host.exe"), "--inject", GAME,
+                          "--agent", winpath(folder / "kvr_rand_agent.dll"),
+                          "--mod", winpath(folder / "main.dll"), "--log", winpath(log),
+                          "--seed", seed, "--report", draws)
+        assert loaded.rc == 0, loaded.out + read_text(log)
+    assert game.wait(timeout=60) == 0
+    if seed is not None:
+        assert wait_for(lambda: "reported" in read_text(log), timeout=30)
+    values = [int(v) for v in read_text(folder / "draws.txt").split()]
+    return values, read_text(log).splitlines()
+
+
+def caller_line(log):
+    fields = next(line for line in log if line.startswith("caller: ")).split()
+    return int(fields[1], 16), int(fields[2]), int(fields[3])
+
+
+def test_fake_game_draws_the_seeded_sequence_on_every_run(wine, tmp_path):
+    first, log = play(wine, tmp_path / "run1", seed=4242)
+    second, second_log = play(wine, tmp_path / "run2", seed=4242)
+    assert first == second
+    assert log[0].startswith("[ReruRavuze] hooked rand import at exe+0x")
+    assert log == second_log
+
+    # The game's draws are its one call site's stream for the seed, served in full.
+    key, calls, served = caller_line(log)
+    assert (calls, served) == (8, 8)
+    assert first == expected_stream(4242, key, 8)
+    assert "debug: 8 8 1 1" in log
+
+
+def test_other_seed_gives_other_values_and_no_loader_gives_the_runtimes(wine, tmp_path):
+    seeded, log = play(wine, tmp_path / "seeded", seed=4243)
+    key, _, _ = caller_line(log)
+    assert seeded == expected_stream(4243, key, 8)
+    assert seeded != expected_stream(4242, key, 8)
+
+    plain, _ = play(wine, tmp_path / "plain")
+    assert len(plain) == 8 and plain != seeded
+
+
+def test_test_host_process_draws_the_formula_for_its_call_site(wine):
+    run = wine.run(find_exe("kvr_rand_host.exe"), "--seed", 99, "--draws", 10)
+    assert run.rc == 0, run.out
+    lines = run.out.splitlines()
+    draws = [int(v) for v in next(l for l in lines if l.startswith("draws:")).split()[1:]]
+    key, calls, served = caller_line(lines)
+    assert (calls, served) == (10, 10)
+    assert draws == expected_stream(99, key, 10)
