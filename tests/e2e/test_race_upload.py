@@ -2,7 +2,7 @@
 "--upload" mode, the pending queue, skip reports and the final card."""
 import json
 
-from conftest import winpath
+from conftest import wait_for, winpath
 from peer_fixtures import (livesplit, player, race_server, receipt_text,  # noqa: F401
                            stand_in, started_lines)
 
@@ -75,7 +75,7 @@ def test_upload_mode_success_saves_token_and_opens_profile_once(player, race_ser
     player.receipt.write_text(receipt_text(), encoding="utf-8")
     assert player.upload().rc == 0
     assert (player.data / "profile_token.txt").read_bytes() == b"tok 2/+"
-    assert opened_urls() == ["https://site.example/profile?token=tok-1"]
+    assert wait_for(opened_urls, timeout=20) == ["https://site.example/profile?token=tok-1"]
 
 
 def test_upload_mode_failure_deletes_nothing(player, race_server):
@@ -97,7 +97,7 @@ def test_upload_mode_failure_deletes_nothing(player, race_server):
     assert not player.pending()
 
 
-def test_skip_reports_say_why_a_run_is_not_uploaded(player, race_server):
+def test_skip_reports_say_why_a_run_is_not_uploaded(player, race_server, opened_urls):
     player.ini(server=race_server.base_url, player='Ev"il\\')
     player.upload()  # no receipt at all
     player.receipt.write_text("not json", encoding="utf-8")
@@ -113,9 +113,13 @@ def test_skip_reports_say_why_a_run_is_not_uploaded(player, race_server):
     assert race_server.requests_to("/submit") == []
     assert player.receipt.exists()
 
-    # In a race run the player is told on the final card.
+    # In a race run the player is told on the final card, and a login kept from an earlier
+    # week still gets its profile page opened once.
+    (player.data / "profile_token.txt").write_bytes(b"old token\n")
     player.race()
     assert "stage: run not finished, nothing queued" in player.log()
+    assert "opened profile page (fallback path)" in player.log()
+    assert wait_for(opened_urls, timeout=20) == ["https://race.kvr.example/profile?token=old%20token"]
     assert player.card_lines()[-1].endswith(
         '--ok "0" --kind "noresult" --total "" --difficulty "" --ending "" --rank "0" '
         '--points "0" --msg "No finish detected - this run will not count."')
