@@ -1,0 +1,31 @@
+#include "start_window/launch_progress.h"
+
+std::string_view stage_text(std::string_view word) {
+    if (word == "checking") return "Checking game files...";
+    if (word == "launching") return "Launching game...";
+    if (word == "playing") return "Game running";
+    if (word == "uploading") return "Uploading result...";
+    if (word == "done") return "Done";
+    return "Preparing...";
+}
+
+bool poll_launch_state(LaunchWatch& watch, std::string_view read, std::uint64_t now_ms) {
+    if (!read.empty() && read != watch.last_word) watch.last_word = std::string(read);
+    if (watch.last_word == "playing" || watch.last_word == "done") return true;
+    // A clock that went backwards (it never should) counts as no time passed.
+    return now_ms > watch.start_ms && now_ms - watch.start_ms > watch.limit_ms;
+}
+
+std::string footer_text(std::uint64_t elapsed_ms) {
+    return "launcher v1  \xC2\xB7  " + std::to_string(elapsed_ms / 1000) + "s";
+}
+
+int dot_phase(std::uint64_t elapsed_ms) {
+    return static_cast<int>((elapsed_ms / 260) % 4);
+}
+
+std::string_view card_stage_text(const LaunchWatch& watch, bool core_started) {
+    if (!core_started && (watch.last_word.empty() || watch.last_word == "checking"))
+        return "Could not start kvr_launcher_core.exe";
+    return stage_text(watch.last_word);
+}

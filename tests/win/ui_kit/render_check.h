@@ -1,0 +1,88 @@
+// Pixel checks on rendered cards, shared by the card programs' Windows tests. Renders are saved
+// as PNG under the build tree (renders/) so a person can look at them.
+#pragma once
+#include "common/win32/wide.h"
+#include "ui_kit/paint_buffered.h"
+
+#include <cstdlib>
+#include <string>
+#include <windows.h>
+
+namespace render_check {
+
+struct Rgba {
+    int a, r, g, b;
+    int luma() const { return (r * 299 + g * 587 + b * 114) / 1000; }
+};
+
+inline Rgba pixel(Gdiplus::Bitmap& bmp, int x, int y) {
+    Gdiplus::Color c;
+    bmp.GetPixel(x, y, &c);
+    return {c.GetA(), c.GetR(), c.GetG(), c.GetB()};
+}
+
+// A Linux path from KVR_WIN_BUILD as Wine's Z: drive sees it.
+inline std::string build_dir() {
+    const char* build = std::getenv("KVR_WIN_BUILD");
+    if (!build || !*build) return ".";
+    std::string p = build;
+    if (p[0] == '/') {
+        for (char& c : p)
+            if (c == '/') c = '\\';
+        p = "Z:" + p;
+    }
+    return p;
+}
+
+// Saves the render as <build>\renders\<name>.png; returns the path.
+inline std::string save(Gdiplus::Bitmap& bmp, const std::string& name) {
+    const std::wstring dir = kvr::utf8_to_wide(build_dir() + "\\renders");
+    CreateDirectoryW(dir.c_str(), nullptr);
+    const std::string path = build_dir() + "\\renders\\" + name + ".png";
+    kvr::ui::save_png(bmp, path);
+    return path;
+}
+
+// Text pixels inside a rectangle: pixels whose brightness differs from the card's own
+// background on the same row (sampled at x = bg_x, where nothing but the panel is drawn) by more
+// than `contrast`. Faint footer texts need a lower contrast than body texts.
+inline int ink(Gdiplus::Bitmap& bmp, int x, int y, int w, int h, int bg_x = 6, int contrast = 60) {
+    int count = 0;
+    for (int row = y; row < y + h; ++row) {
+        const int bg = pixel(bmp, bg_x, row).luma();
+        for (int col = x; col < x + w; ++col)
+            if (std::abs(pixel(bmp, col, row).luma() - bg) > contrast) ++count;
+    }
+    return count;
+}
+
+inline int faint_ink(Gdiplus::Bitmap& bmp, int x, int y, int w, int h) {
+    return ink(bmp, x, y, w, h, 6, 25);
+}
+
+// Leftmost and rightmost column holding ink in the rectangle (-1, -1 when none).
+inline std::pair<int, int> ink_span(Gdiplus::Bitmap& bmp, int x, int y, int w, int h, int bg_x = 6,
+                                    int contrast = 60) {
+    int first = -1, last = -1;
+    for (int col = x; col < x + w; ++col) {
+        if (ink(bmp, col, y, 1, h, bg_x, contrast) > 0) {
+            if (first < 0) first = col;
+            last = col;
+        }
+    }
+    return {first, last};
+}
+
+// The golden accent bar: opaque, warm, red above green above blue.
+inline bool is_accent_gold(const Rgba& p) {
+    return p.a == 255 && p.r >= 0xD0 && p.g >= 0x90 && p.g <= 0xD0 && p.b >= 0x40 && p.b <= 0x9A &&
+           p.r > p.g && p.g > p.b;
+}
+
+inline bool corners_transparent(Gdiplus::Bitmap& bmp) {
+    const int w = static_cast<int>(bmp.GetWidth()), h = static_cast<int>(bmp.GetHeight());
+    return pixel(bmp, 0, 0).a == 0 && pixel(bmp, w - 1, 0).a == 0 && pixel(bmp, 0, h - 1).a == 0 &&
+           pixel(bmp, w - 1, h - 1).a == 0;
+}
+
+} // namespace render_check

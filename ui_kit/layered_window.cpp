@@ -1,0 +1,66 @@
+#include "ui_kit/layered_window.h"
+
+#include <cmath>
+
+namespace kvr::ui {
+
+namespace {
+
+DWORD extended_styles(unsigned traits) {
+    DWORD ex = 0;
+    if (traits & kLayered) ex |= WS_EX_LAYERED;
+    if (traits & kToolWindow) ex |= WS_EX_TOOLWINDOW;
+    if (traits & kTopmost) ex |= WS_EX_TOPMOST;
+    if (traits & kClickThrough) ex |= WS_EX_TRANSPARENT;
+    if (traits & kNoActivate) ex |= WS_EX_NOACTIVATE;
+    return ex;
+}
+
+void register_class(const WindowSpec& spec, WNDPROC proc, HINSTANCE instance) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    wc.lpszClassName = spec.class_name;
+    if (spec.arrow_cursor) wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    RegisterClassW(&wc); // fails harmlessly when the class exists already
+}
+
+ScreenRect work_area() {
+    RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+} // namespace
+
+HWND create_card_window(const WindowSpec& spec, WNDPROC proc, void* state) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    register_class(spec, proc, instance);
+    const WindowPlace p =
+        place_window(work_area(), spec.width, spec.height, spec.anchor, spec.top_offset);
+    HWND w = CreateWindowExW(extended_styles(spec.traits), spec.class_name, spec.title, WS_POPUP,
+                             p.x, p.y, p.width, p.height, nullptr, nullptr, instance, state);
+    if (w && (spec.traits & kLayered)) SetLayeredWindowAttributes(w, 0, spec.alpha, LWA_ALPHA);
+    return w;
+}
+
+void round_window_corners(HWND window, int width, int height, float radius) {
+    const int d = static_cast<int>(std::lround(radius * 2));
+    HRGN region = CreateRoundRectRgn(0, 0, width + 1, height + 1, d, d);
+    if (region && !SetWindowRgn(window, region, TRUE)) DeleteObject(region);
+}
+
+void request_repaint(HWND window, bool erase) {
+    InvalidateRect(window, nullptr, erase);
+}
+
+int run_message_loop() {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+} // namespace kvr::ui

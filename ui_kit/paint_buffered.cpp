@@ -1,0 +1,61 @@
+#include "ui_kit/paint_buffered.h"
+
+#include "common/win32/wide.h"
+
+#include <vector>
+
+namespace kvr::ui {
+
+std::unique_ptr<Gdiplus::Bitmap> render_card(int width, int height, const CardPainter& paint) {
+    if (width < 1) width = 1;
+    if (height < 1) height = 1;
+    auto bitmap = std::make_unique<Gdiplus::Bitmap>(width, height, PixelFormat32bppARGB);
+    Gdiplus::Graphics g(bitmap.get());
+    g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    g.SetTextRenderingHint(Gdiplus::TextRenderingHintClearTypeGridFit);
+    g.Clear(Gdiplus::Color(0x00000000));
+    paint(g, width, height);
+    return bitmap;
+}
+
+void paint_buffered(HWND window, const CardPainter& paint) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    RECT client;
+    GetClientRect(window, &client);
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+    {
+        std::unique_ptr<Gdiplus::Bitmap> frame = render_card(width, height, paint);
+        Gdiplus::Graphics screen(dc);
+        screen.DrawImage(frame.get(), 0, 0, width, height);
+    }
+    EndPaint(window, &ps);
+}
+
+namespace {
+
+bool png_encoder(CLSID& out) {
+    UINT count = 0, bytes = 0;
+    if (Gdiplus::GetImageEncodersSize(&count, &bytes) != Gdiplus::Ok || bytes == 0) return false;
+    std::vector<unsigned char> buffer(bytes);
+    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
+    if (Gdiplus::GetImageEncoders(count, bytes, codecs) != Gdiplus::Ok) return false;
+    for (UINT i = 0; i < count; ++i) {
+        if (codecs[i].MimeType && std::wstring(codecs[i].MimeType) == L"image/png") {
+            out = codecs[i].Clsid;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+bool save_png(Gdiplus::Bitmap& bitmap, const std::string& path) {
+    CLSID png;
+    if (!png_encoder(png)) return false;
+    return bitmap.Save(kvr::utf8_to_wide(path).c_str(), &png, nullptr) == Gdiplus::Ok;
+}
+
+} // namespace kvr::ui
