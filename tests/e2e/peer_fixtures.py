@@ -7,7 +7,7 @@ from pathlib import Path
 
 import pytest
 
-from conftest import find_exe, install_programs, read_text, winpath
+from conftest import find_exe, read_text, wait_for, winpath
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "peers"))
 from livesplit_peer import LiveSplitPeer  # noqa: E402
@@ -91,9 +91,13 @@ class Player:
         log = self.log()
         return log[log.rfind("=== KVR launcher start"):]
 
-    def card_lines(self):
-        """Final-card starts (the progress card's starts are left out)."""
-        return [l for l in started_lines(self.card) if "--mode progress" not in l]
+    def card_lines(self, count):
+        """The final card's command lines once there are `count` of them (the launcher does not
+        wait for the card, so its record may come a moment after the run ends)."""
+        def final_cards():
+            return [l for l in started_lines(self.card) if "--mode progress" not in l]
+        wait_for(lambda: len(final_cards()) >= count, timeout=20)
+        return final_cards()
 
     def pending(self):
         folder = self.data / "pending"

@@ -1,6 +1,6 @@
 """LiveSplit around a race run under Wine: the layout setting, starting it before the game, the
 TCP probe, and which of its times is uploaded (current and older server replies)."""
-from conftest import winpath
+from conftest import wait_for, winpath
 from peer_fixtures import (livesplit, player, race_server, receipt_text,  # noqa: F401
                            stand_in, started_lines)
 
@@ -40,7 +40,7 @@ def test_livesplit_is_started_early_with_the_splits_file(player, livesplit):
         r = player.race()
     finally:
         exe.with_suffix(".stay").unlink()
-    assert started_lines(exe) == [f'"{winpath(exe)}" "{winpath(splits)}"']
+    assert wait_for(lambda: started_lines(exe)) == [f'"{winpath(exe)}" "{winpath(splits)}"']
     log = player.log()
     early = log.index("livesplit started early (before chooser)")
     assert log.index("difficulty chooser skipped") > early
@@ -53,7 +53,6 @@ def test_running_livesplit_is_not_started_again(player, livesplit, wine):
     exe = stand_in(player.dir / "LiveSplit", "LiveSplit.exe", stay_ms=60000)
     running = wine.start(exe)
     try:
-        from conftest import wait_for
         assert wait_for(lambda: started_lines(exe), timeout=20)
         player.ini(livesplit=winpath(exe), livesplit_lss=winpath(player.dir / "r.lss"))
         player.race()

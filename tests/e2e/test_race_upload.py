@@ -120,7 +120,7 @@ def test_skip_reports_say_why_a_run_is_not_uploaded(player, race_server, opened_
     assert "stage: run not finished, nothing queued" in player.log()
     assert "opened profile page (fallback path)" in player.log()
     assert wait_for(opened_urls, timeout=20) == ["https://race.kvr.example/profile?token=old%20token"]
-    assert player.card_lines()[-1].endswith(
+    assert player.card_lines(1)[-1].endswith(
         '--ok "0" --kind "noresult" --total "" --difficulty "" --ending "" --rank "0" '
         '--points "0" --msg "No finish detected - this run will not count."')
 
@@ -143,7 +143,7 @@ def test_finished_run_reaches_the_card_then_queue_and_resend(player, race_server
                           "stage: upload done (ok=1)", "result card: kind=uploaded ok=1"])
     assert "成绩已上传成功！\n\n用时：12:34.56\n\n现在可以关掉启动器了。" in r.out
     card = winpath(player.dir / "kvr_result.exe")
-    assert player.card_lines() == [
+    assert player.card_lines(1) == [
         f'"{card}" --ok "1" --kind "uploaded" --total "754.56" --difficulty "normal" '
         f'--ending "true" --rank "7" --points "95" --msg ""']
     assert started_lines(player.card)[0] == (
@@ -165,7 +165,7 @@ def test_finished_run_reaches_the_card_then_queue_and_resend(player, race_server
     payload = queued.read_bytes()
     assert json.loads(payload)["ending"] == "arcade"
     assert not player.receipt.exists()
-    assert player.card_lines()[-1].endswith(f'--msg "{NETWORK_ERROR}"')
+    assert player.card_lines(2)[-1].endswith(f'--msg "{NETWORK_ERROR}"')
     assert (player.data / "upload.state").read_bytes() == b"fail"
 
     # Server back: the next start sends the queued run first, as it was, and removes it.
