@@ -55,6 +55,8 @@ def test_profile_opens_page_with_and_without_token(wine, player_dir, tmp_path, o
     r = wine.run(core(player_dir), "--profile")
     assert r.rc == 0
     assert "opened profile (no login code yet)\n" in r.out
+    # The shell hands the URL to the browser asynchronously: let the first one land first.
+    assert wait_for_urls(opened_urls, 1) == ["https://race.kvr.example/profile"]
     (data / "profile_token.txt").write_bytes(b"tok 1&2\r\n")
     r = wine.run(core(player_dir), "--profile")
     assert "opened profile (logged in)\n" in r.out
