@@ -76,6 +76,7 @@ bool board_poll(BoardState& s, std::string_view content) {
         s.last_content.assign(content);
     }
     s.scroll = 0;
+    ++s.generation;
     return true;
 }
 

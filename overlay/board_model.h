@@ -52,6 +52,7 @@ inline constexpr int kEndingTabBase = 10;
 struct BoardState {
     ParsedBoard board;
     std::string last_content;
+    unsigned generation = 0; // counts the changes of `board`, so drawings of it can be reused
     int difficulty_tab = 0;
     int ending_tab = 0;
     int last_clicked_tab = kNoTab;

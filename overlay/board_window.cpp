@@ -1,5 +1,6 @@
 // The leaderboard board: a large card shown while board.toggle asks for it. Clicks switch tabs,
 // the wheel scrolls, and a 16 ms tick runs the slide, the ring and the sparks.
+#include "overlay/frame_render.h"
 #include "overlay/overlay_app.h"
 #include "overlay/overlay_paint.h"
 #include "ui_kit/kit.h"
@@ -11,6 +12,11 @@ namespace {
 
 // Sparks need no particular generator; the runtime's will do.
 const kvr::RandomInt kRandom = [] { return std::rand(); };
+
+struct BoardWindow {
+    Overlay* overlay;
+    BoardPainter painter; // window thread only
+};
 
 struct ClientSize {
     int width, height;
@@ -52,24 +58,23 @@ void on_wheel(HWND window, Overlay& o, WPARAM wparam) {
     kvr::ui::request_repaint(window);
 }
 
-void on_paint(HWND window, Overlay& o) {
+void on_paint(HWND window, BoardWindow& w) {
     const ClientSize c = client_size(window);
     BoardView view;
     {
-        std::lock_guard<std::mutex> hold(o.lock);
-        view = make_board_view(o.board, c.width, c.height);
+        std::lock_guard<std::mutex> hold(w.overlay->lock);
+        view = make_board_view(w.overlay->board, c.width, c.height);
     }
-    kvr::ui::paint_buffered(window, [&](Gdiplus::Graphics& g, int width, int height) {
-        paint_board_card(g, width, height, view);
-    });
+    present_frame(window, compose_board(w.painter, view, c.width, c.height));
 }
 
 LRESULT CALLBACK board_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    Overlay* o = kvr::ui::state_of<Overlay>(window, message, lparam);
-    if (!o) return DefWindowProcW(window, message, wparam, lparam);
+    BoardWindow* w = kvr::ui::state_of<BoardWindow>(window, message, lparam);
+    if (!w) return DefWindowProcW(window, message, wparam, lparam);
+    Overlay* o = w->overlay;
     switch (message) {
     case WM_PAINT:
-        on_paint(window, *o);
+        on_paint(window, *w);
         return 0;
     case WM_ERASEBKGND:
         return 1;
@@ -89,7 +94,8 @@ LRESULT CALLBACK board_window_proc(HWND window, UINT message, WPARAM wparam, LPA
 } // namespace
 
 HWND create_board_window(Overlay& o) {
-    HWND window = kvr::ui::create_card_window(kvr::ui::kBoardWindow, board_window_proc, &o);
+    static BoardWindow state{&o, {}};
+    HWND window = kvr::ui::create_card_window(kvr::ui::kBoardWindow, board_window_proc, &state);
     if (window)
         kvr::ui::round_window_corners(window, kvr::ui::kBoardWindow.width,
                                       kvr::ui::kBoardWindow.height, kvr::ui::kBoardFrame.radius);

@@ -1,12 +1,15 @@
-// The overlay's three cards. Each paint function draws one view (a snapshot of the shared
-// state, texts already wide) on a graphics object; the windows call them through
-// paint_buffered and the Windows tests through render_card.
+// The overlay's three cards. The board and the timer repaint many times a second, so each keeps
+// a painter that draws what rarely changes once with GDI+ and composes every frame from those
+// layers (pixel_frame.h); the windows show the composed frame and the Windows tests check it.
+// The notice card is painted once, straight through the kit.
 #pragma once
 #include "common/particles.h"
 #include "overlay/board_model.h"
+#include "overlay/pixel_frame.h"
 #include "overlay/timer_model.h"
 #include "ui_kit/gdiplus.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,29 +20,42 @@ struct TimerView {
     bool operator==(const TimerView&) const = default;
 };
 TimerView make_timer_view(const TimerState& t);
-void paint_timer_card(Gdiplus::Graphics& g, int width, int height, const TimerView& view);
 
-struct BoardRowView {
-    std::wstring rank, player, time, points; // time empty on the weekly points tab
+struct TimerPainter {
+    PixelFrame background; // card, dot and segment line of `background_key`
+    std::wstring background_key;
+    PixelFrame frame;
 };
+const PixelFrame& compose_timer(TimerPainter& p, const TimerView& view, int width, int height);
 
+// A snapshot of the board for one frame, taken under the overlay's lock.
 struct BoardView {
-    std::wstring week_label;
-    std::wstring week_window; // "窗口 ..."
+    std::string week_label, week_window; // UTF-8, the window text with its "窗口 " prefix
     int difficulty_tab = 0;
     int ending_tab = 0;
     int last_clicked_tab = kNoTab;
     int slide_direction = 1;
     bool weekly_points = false;
-    std::vector<BoardRowView> rows;
+    std::vector<BoardRow> rows;
+    std::string rows_key; // which list of which board content
     int scroll = 0;
     double clock = 0;
     float slide = 0;
     float highlight = 0;
     std::vector<kvr::Particle> particles;
 };
-// Snapshot for one paint; also brings the scroll offset inside its bound for the current rows.
+// Also brings the scroll offset inside its bound for the current rows.
 BoardView make_board_view(BoardState& s, int width, int height);
-void paint_board_card(Gdiplus::Graphics& g, int width, int height, const BoardView& view);
+
+struct BoardPainter {
+    int width = 0, height = 0;
+    PixelFrame base;   // card, title, column headers, footer
+    PixelFrame chrome; // base with the week texts, tabs and empty-list text of `chrome_key`
+    std::string chrome_key;
+    std::map<size_t, PixelFrame> pages; // ten rows each, of the list `pages_key`
+    std::string pages_key;
+    PixelFrame frame;
+};
+const PixelFrame& compose_board(BoardPainter& p, const BoardView& view, int width, int height);
 
 void paint_notice_card(Gdiplus::Graphics& g, int width, int height, const std::wstring& text);

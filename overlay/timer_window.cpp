@@ -1,5 +1,6 @@
 // The timer strip: a click-through card at the top of the screen. The worker parses timer.txt;
 // this window only runs the clock on between file updates and draws it.
+#include "overlay/frame_render.h"
 #include "overlay/overlay_app.h"
 #include "overlay/overlay_paint.h"
 #include "ui_kit/kit.h"
@@ -10,6 +11,7 @@ namespace {
 struct TimerWindow {
     Overlay* overlay;
     TimerView shown;
+    TimerPainter painter;
 };
 
 TimerView current_view(Overlay& o, bool refresh) {
@@ -24,9 +26,9 @@ void on_refresh(HWND window, TimerWindow& w) {
 
 void on_paint(HWND window, TimerWindow& w) {
     w.shown = current_view(*w.overlay, false);
-    kvr::ui::paint_buffered(window, [&](Gdiplus::Graphics& g, int width, int height) {
-        paint_timer_card(g, width, height, w.shown);
-    });
+    RECT r{};
+    GetClientRect(window, &r);
+    present_frame(window, compose_timer(w.painter, w.shown, r.right - r.left, r.bottom - r.top));
 }
 
 LRESULT CALLBACK timer_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -48,7 +50,7 @@ LRESULT CALLBACK timer_window_proc(HWND window, UINT message, WPARAM wparam, LPA
 } // namespace
 
 HWND create_timer_window(Overlay& o) {
-    static TimerWindow state{&o, {}};
+    static TimerWindow state{&o, {}, {}};
     HWND window = kvr::ui::create_card_window(kvr::ui::kTimerWindow, timer_window_proc, &state);
     if (window)
         kvr::ui::round_window_corners(window, kvr::ui::kTimerWindow.width,

@@ -1,5 +1,6 @@
 // The overlay's three cards rendered through the same paint code the windows use, saved as PNG
 // under the build tree (renders/overlay_*.png) and checked pixel by pixel.
+#include "overlay/frame_render.h"
 #include "overlay/overlay_paint.h"
 #include "tests/win/ui_kit/render_check.h"
 #include "ui_kit/kit.h"
@@ -29,11 +30,16 @@ std::string board_text() {
     return s;
 }
 
-std::unique_ptr<Gdiplus::Bitmap> render_board(BoardState& s) {
+// Through a fresh painter, as the window's first frame, unless one is given.
+std::unique_ptr<Gdiplus::Bitmap> render_board(BoardState& s, BoardPainter* painter = nullptr) {
+    BoardPainter fresh;
     const BoardView v = make_board_view(s, kBoardW, kBoardH);
-    return kvr::ui::render_card(kBoardW, kBoardH, [&](Gdiplus::Graphics& g, int w, int h) {
-        paint_board_card(g, w, h, v);
-    });
+    return frame_bitmap(compose_board(painter ? *painter : fresh, v, kBoardW, kBoardH));
+}
+
+std::unique_ptr<Gdiplus::Bitmap> render_timer(const TimerView& v) {
+    TimerPainter painter;
+    return frame_bitmap(compose_timer(painter, v, 420, 96));
 }
 
 // A pixel inside row j's band, right of every column, where only the band is drawn.
@@ -185,8 +191,7 @@ TEST(TimerRender, RunningAndStoppedStrips) {
     timer_refresh(t, 1500);
     TimerView v = make_timer_view(t);
     EXPECT_EQ(v.time, L"12:35.82");
-    auto running = kvr::ui::render_card(
-        420, 96, [&](Gdiplus::Graphics& g, int w, int h) { paint_timer_card(g, w, h, v); });
+    auto running = render_timer(v);
     save(*running, "overlay_timer_running");
     const Rgba dot = pixel(*running, 23, 27);
     EXPECT_GT(dot.g, dot.r + 40); // green while running
@@ -198,8 +203,7 @@ TEST(TimerRender, RunningAndStoppedStrips) {
     timer_poll(t, "1|3600|9|终点|1", 0);
     v = make_timer_view(t);
     EXPECT_EQ(v.time, L"60:00.00");
-    auto stopped = kvr::ui::render_card(
-        420, 96, [&](Gdiplus::Graphics& g, int w, int h) { paint_timer_card(g, w, h, v); });
+    auto stopped = render_timer(v);
     save(*stopped, "overlay_timer_stopped");
     const Rgba grey = pixel(*stopped, 23, 27);
     EXPECT_GT(grey.r, grey.g); // the warm grey of a stopped clock

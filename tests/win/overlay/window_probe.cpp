@@ -1,6 +1,9 @@
 // Test helper: kvr_window_probe.exe <command> <window class> [arguments]
 //   state <class>             prints "visible=<0|1> x=<> y=<> w=<> h=<> topmost=<0|1>
-//                             active=<0|1>" for the first window of the class; exit 1 if none
+//                             active=<0|1> pid=<>" for the first window of the class; exit 1
+//                             if there is none
+//   wait <class> <0|1> <ms>   waits until the window is hidden (0) or shown (1), then prints
+//                             its state; exit 1 when that does not happen within <ms>
 //   key <class> <vk>          posts a key press (WM_KEYDOWN, WM_KEYUP) with a virtual-key code
 //   click <class> <x> <y>     posts a mouse move and a left click at client coordinates
 //   wheel <class> <delta>     posts a mouse wheel turn (120 per notch, negative scrolls down)
@@ -16,10 +19,25 @@ int state(HWND w) {
     RECT r{};
     GetWindowRect(w, &r);
     const LONG_PTR ex = GetWindowLongPtrW(w, GWL_EXSTYLE);
-    std::printf("visible=%d x=%ld y=%ld w=%ld h=%ld topmost=%d active=%d\n",
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    std::printf("visible=%d x=%ld y=%ld w=%ld h=%ld topmost=%d active=%d pid=%lu\n",
                 IsWindowVisible(w) ? 1 : 0, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                (ex & WS_EX_TOPMOST) ? 1 : 0, GetForegroundWindow() == w ? 1 : 0);
+                (ex & WS_EX_TOPMOST) ? 1 : 0, GetForegroundWindow() == w ? 1 : 0, pid);
     return 0;
+}
+
+int wait_for(const wchar_t* cls, bool visible, DWORD ms) {
+    const ULONGLONG end = GetTickCount64() + ms;
+    for (;;) {
+        HWND w = FindWindowW(cls, nullptr);
+        if (w && (IsWindowVisible(w) != 0) == visible) return state(w);
+        if (GetTickCount64() > end) {
+            if (w) state(w);
+            return 1;
+        }
+        Sleep(10);
+    }
 }
 
 } // namespace
@@ -27,6 +45,8 @@ int state(HWND w) {
 int wmain(int argc, wchar_t** argv) {
     if (argc < 3) return 2;
     const std::wstring command = argv[1];
+    if (command == L"wait" && argc >= 5)
+        return wait_for(argv[2], _wtoi(argv[3]) != 0, static_cast<DWORD>(_wtoi(argv[4])));
     HWND w = FindWindowW(argv[2], nullptr);
     if (!w) {
         std::printf("none\n");

@@ -1,0 +1,22 @@
+// GDI+ drawing into composed frames, and composed frames shown in a window (see pixel_frame.h).
+#pragma once
+#include "overlay/pixel_frame.h"
+#include "ui_kit/gdiplus.h"
+
+#include <functional>
+#include <memory>
+
+enum class TextOn { card, transparent };
+
+// Draws into the frame's own pixels with the cards' settings (antialiased shapes, grid-fitted
+// text). Text drawn on a transparent layer uses grey antialiasing: ClearType needs a known
+// background to blend its colour fringes against.
+void draw_into(PixelFrame& frame, const std::function<void(Gdiplus::Graphics&)>& paint,
+               TextOn text = TextOn::card);
+
+// The WM_PAINT handler of a window drawn from composed frames: the frame over black, copied to
+// the window in one go (the corners outside the card are cut off by the window's region).
+void present_frame(HWND window, const PixelFrame& frame);
+
+// A GDI+ copy of a frame, for saving and pixel checks.
+std::unique_ptr<Gdiplus::Bitmap> frame_bitmap(const PixelFrame& frame);

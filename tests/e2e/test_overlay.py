@@ -1,0 +1,227 @@
+"""kvr_overlay under Wine + Xvfb: the timer strip and the board follow the data files live, the
+program ends once the game has come and gone, and the notice card closes when the game starts.
+Screenshots of every view go to <build>/screenshots/overlay_*.png."""
+import time
+
+from conftest import wait_for
+from window_fixtures import Windows, fake_game, race_data, since, wait_exit  # noqa: F401
+
+TIMER = "KVRTimerWindow2"
+BOARD = "KVRBoardWindow2"
+NOTICE = "KVRNoticeWindow"
+NAMES = ["Hollow_Runner", "张三", "Mira", "nightfox", "霜月", "Pell", "Kestrel", "Ode", "Lumen",
+         "Quill", "Brisk", "Tamsin"]
+
+
+def board_tsv():
+    lines = ["WEEK\t第 23 周\t06-02 ~ 06-08"]
+    for d, difficulty in enumerate(["easy", "normal", "nightmare"]):
+        for e, ending in enumerate(["arcade", "main", "true"]):
+            for i in range(30 - 7 * d):
+                lines.append(f"R\t{difficulty}\t{ending}\t{i + 1}\t{NAMES[(i + d + e) % 12]}\t"
+                             f"{540 + 120 * d + 45 * e + i * 17.37:.2f}\t{300 - i * 9}")
+    lines += [f"S\t{i + 1}\t{NAMES[i]}\t{960 - i * 70}" for i in range(12)]
+    return "\r\n".join(lines) + "\r\n"
+
+
+def tab_centre(kind, k):
+    """Client point in the middle of a tab of the 780-pixel-wide board."""
+    if kind == "difficulty":
+        d = (780 - 56) / 3
+        return int(18 + k * (d + 10) + d / 2), 92 + 21
+    e = (780 - 66) / 4
+    return int(18 + k * (e + 10) + e / 2), 146 + 20
+
+
+def warmth(rgb):
+    return rgb[0] - rgb[2]
+
+
+def test_timer_strip_follows_timer_txt(wine, race_data):
+    win = Windows(wine)
+    race_data.write("timer.enabled", "1")
+    proc = win.start(race_data, "kvr_overlay.exe")
+    st = None
+    try:
+        # Shown at start-up, then hidden by the first poll: timer.txt is missing.
+        assert win.wait(TIMER, visible=False)
+        race_data.write("timer.txt", "1|754.3|4|Sunken Archive")
+        st = win.wait(TIMER, visible=True, timeout_ms=3000)
+        assert st and (st["x"], st["y"], st["w"], st["h"]) == ((1600 - 420) // 2, 16, 420, 96)
+        assert st["topmost"] == 1
+        time.sleep(0.3)
+        first = win.screenshot("overlay_timer_running", st)
+        time.sleep(0.5)
+        later = win.screenshot("overlay_timer_running_later", st)
+        assert first.differs(later, 38, 2, 340, 56) > 50  # the clock runs between file updates
+        assert first.differs(later, 38, 64, 300, 22) == 0
+        dot = first.pixel(23, 27)
+        assert dot[1] > dot[0] + 40  # green while running
+
+        race_data.write("timer.txt", "1|3600|9|终点|1")  # stop flag wins over the running flag
+        time.sleep(0.5)
+        stopped = win.screenshot("overlay_timer_stopped", st)
+        time.sleep(0.4)
+        still = win.screenshot("overlay_timer_stopped_later", st)
+        assert stopped.differs(still, 0, 0, 420, 96) == 0
+        assert stopped.differs(first, 38, 2, 340, 56) > 50
+        dot = stopped.pixel(23, 27)
+        assert dot[0] > dot[1]
+
+        race_data.write("timer.txt", "")
+        t0 = time.monotonic()
+        assert win.wait(TIMER, visible=False, timeout_ms=3000)
+        assert since(t0) < 2.0  # one 120 ms poll plus the probe's own start
+        # The same text again is shown and parsed anew.
+        race_data.write("timer.txt", "1|3600|9|终点|1")
+        assert win.wait(TIMER, visible=True, timeout_ms=3000)
+        race_data.remove("timer.txt")
+        assert win.wait(TIMER, visible=False, timeout_ms=3000)
+    finally:
+        win.end(proc, st or win.state(TIMER))
+
+
+def test_timer_switched_off_never_shows(wine, race_data):
+    win = Windows(wine)
+    race_data.write("timer.enabled", "1\r\n0")  # a "0" anywhere switches it off
+    race_data.write("timer.txt", "1|5|1|Hall")
+    proc = win.start(race_data, "kvr_overlay.exe")
+    try:
+        assert win.wait(TIMER, visible=False)
+        assert win.wait(TIMER, visible=True, timeout_ms=1500) is None
+    finally:
+        win.end(proc, win.state(TIMER))
+
+
+def test_board_follows_toggle_tabs_and_wheel(wine, race_data):
+    win = Windows(wine)
+    race_data.write("board.tsv", board_tsv())
+    proc = win.start(race_data, "kvr_overlay.exe")
+    st = None
+    try:
+        assert win.wait(BOARD, visible=False)
+        race_data.write("board.toggle", "\r\n1")
+        st = win.wait(BOARD, visible=True, timeout_ms=3000)
+        assert st and (st["w"], st["h"], st["topmost"]) == (780, 1000, 1)
+        time.sleep(0.4)
+        shots = {"easy_arcade": win.screenshot("overlay_board_easy_arcade", st)}
+        # Each difficulty with another ending, then the weekly points tab.
+        for difficulty, ending, name in [(1, 1, "normal_main"), (2, 2, "nightmare_true"),
+                                         (2, 3, "weekly_points")]:
+            win.click(BOARD, *tab_centre("difficulty", difficulty))
+            win.click(BOARD, *tab_centre("ending", ending))
+            time.sleep(0.9)  # the slide and the ring have run out
+            shots[name] = win.screenshot(f"overlay_board_{name}", st)
+            x, y = tab_centre("difficulty", difficulty)
+            assert warmth(shots[name].pixel(x - 60, y)) > warmth(shots[name].pixel(60, y)) + 20
+            x, y = tab_centre("ending", ending)
+            assert warmth(shots[name].pixel(x - 40, y)) > warmth(shots[name].pixel(60, y)) + 20
+        # The weekly points list has no time column: nothing between the player and the points.
+        assert shots["weekly_points"].differs(shots["easy_arcade"], 378, 240, 100, 600) > 500
+        empty_time = shots["weekly_points"].pixel(440, 260)
+        assert abs(warmth(empty_time) - warmth(shots["weekly_points"].pixel(700, 260))) < 12
+
+        win.click(BOARD, *tab_centre("difficulty", 0))
+        win.click(BOARD, *tab_centre("ending", 0))
+        time.sleep(0.15)
+        win.screenshot("overlay_board_tab_switching", st)  # slide, sweep, ring and sparks
+        time.sleep(0.8)
+        top = win.screenshot("overlay_board_top", st)
+        win.wheel(BOARD, -120 * 20)  # far beyond the end: held at the last row
+        time.sleep(0.4)
+        end = win.screenshot("overlay_board_scrolled", st)
+        assert end.differs(top, 18, 236, 744, 700) > 2000
+
+        race_data.write("board.toggle", "0")
+        t0 = time.monotonic()
+        assert win.wait(BOARD, visible=False, timeout_ms=3000)
+        assert since(t0) < 2.0
+        race_data.write("board.toggle", "1")
+        assert win.wait(BOARD, visible=True, timeout_ms=3000)
+        race_data.remove("board.toggle")
+        assert win.wait(BOARD, visible=False, timeout_ms=3000)
+    finally:
+        win.end(proc, st or win.state(BOARD))
+
+
+def test_board_placeholders_and_demo_board(wine, race_data):
+    win = Windows(wine)
+    race_data.write("board.tsv", board_tsv())
+    race_data.write("board.toggle", "1")
+    proc = win.start(race_data, "kvr_overlay.exe")
+    st = None
+    try:
+        st = win.wait(BOARD, visible=True)
+        time.sleep(0.5)
+        full = win.screenshot("overlay_board_from_file", st)
+        # An empty demo board stands in for the real one: placeholders, rows of the last content.
+        race_data.write("board.demo.tsv", "")
+        time.sleep(0.6)
+        placeholder = win.screenshot("overlay_board_placeholder", st)
+        assert placeholder.differs(full, 18, 52, 400, 26) > 50  # "窗口 请先运行启动器同步"
+        assert placeholder.differs(full, 560, 20, 200, 28) > 20  # "无数据"
+        race_data.write("board.demo.tsv", "WEEK\tDEMO\tdemo\n")
+        time.sleep(0.6)
+        demo = win.screenshot("overlay_board_demo_empty_list", st)
+        assert demo.differs(full, 18, 236, 744, 600) > 2000  # no rows: the empty-list text
+    finally:
+        win.end(proc, st or win.state(BOARD))
+
+
+def test_overlay_exits_about_a_second_after_the_game(wine, race_data, tmp_path):
+    win = Windows(wine)
+    proc = win.start(race_data, "kvr_overlay.exe")
+    try:
+        assert win.wait(TIMER, visible=False)
+        game = wine.start(fake_game(tmp_path / "game", "sleep 2500"))
+        assert wait_exit(game, 60) == 0
+        t0 = time.monotonic()
+        assert wait_exit(proc, 10) == 0
+        assert since(t0) < 4.0  # checked about once a second, plus Wine's process teardown
+    finally:
+        win.end(proc, win.state(TIMER))
+
+
+def test_notice_card_until_the_game_starts(wine, race_data, tmp_path):
+    win = Windows(wine)
+    proc = win.start(race_data, "kvr_overlay.exe", "--notice", "噩梦 · True 结局")
+    st = None
+    try:
+        st = win.wait(NOTICE, visible=True)
+        assert st and (st["x"], st["y"], st["w"], st["h"]) == ((1600 - 680) // 2, 120, 680, 146)
+        assert st["active"] == 0 and st["topmost"] == 1
+        time.sleep(0.3)
+        win.screenshot("overlay_notice", st)
+        assert win.state(BOARD) is None  # no board in this mode
+        game = wine.start(fake_game(tmp_path / "game", "sleep 6000"))
+        t0 = time.monotonic()
+        assert wait_exit(proc, 15) == 0
+        assert since(t0) < 5.0
+        assert game.poll() is None  # closed while the game runs
+        wait_exit(game, 30)
+    finally:
+        win.end(proc, st)
+
+
+def test_notice_with_long_text_and_notice_without_text(wine, race_data, tmp_path):
+    win = Windows(wine)
+    long_text = "普通 · Main 结局 · 这一段说明特别特别长，长到一行放不下，必须在右边截断"
+    proc = win.start(race_data, "kvr_overlay.exe", "--notice", long_text)
+    st = win.wait(NOTICE, visible=True)
+    try:
+        time.sleep(0.3)
+        shot = win.screenshot("overlay_notice_long", st)
+        # Cut at the right margin: nothing drawn between the text's end and the card's edge,
+        # and nothing spills onto the hint line below.
+        assert shot.differs(shot, 0, 0, 1, 1) == 0
+        right = [shot.pixel(x, 68) for x in range(652, 676, 4)]
+        assert max(warmth(p) for p in right) - min(warmth(p) for p in right) < 10
+    finally:
+        win.end(proc, st)
+    # "--notice" without its text is the normal mode.
+    proc = win.start(race_data, "kvr_overlay.exe", "--notice")
+    try:
+        assert win.wait(BOARD, visible=False)
+        assert win.state(NOTICE) is None
+    finally:
+        win.end(proc, win.state(BOARD))
