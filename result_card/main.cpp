@@ -105,6 +105,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         s.options.progress ? kvr::ui::kProgressCardWindow : kvr::ui::kFinalCardWindow;
     HWND window = kvr::ui::create_card_window(spec, result_window_proc, &s);
     if (window) {
+        kvr::ui::round_window_corners(window, spec.width, spec.height,
+                                      kvr::ui::kResultFrame.radius);
         ShowWindow(window, SW_SHOWNORMAL);
         SetForegroundWindow(window);
         s.start_ms = GetTickCount64();

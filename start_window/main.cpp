@@ -79,6 +79,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const ULONG_PTR gdiplus = kvr::ui::start_gdiplus();
     HWND window = kvr::ui::create_card_window(kvr::ui::kStartWindow, start_window_proc, &s);
     if (window) {
+        kvr::ui::round_window_corners(window, kvr::ui::kStartWindow.width,
+                                      kvr::ui::kStartWindow.height, kvr::ui::kStartFrame.radius);
         ShowWindow(window, SW_SHOWNORMAL);
         SetForegroundWindow(window);
         s.watch.start_ms = GetTickCount64();

@@ -1,6 +1,6 @@
 #include "ui_kit/layered_window.h"
 
-#include <cmath>
+#include "ui_kit/shapes.h"
 
 namespace kvr::ui {
 
@@ -45,8 +45,15 @@ HWND create_card_window(const WindowSpec& spec, WNDPROC proc, void* state) {
 }
 
 void round_window_corners(HWND window, int width, int height, float radius) {
-    const int d = static_cast<int>(std::lround(radius * 2));
-    HRGN region = CreateRoundRectRgn(0, 0, width + 1, height + 1, d, d);
+    // The region comes from the very path the card frame fills, so every pixel it keeps is at
+    // least half covered by the card and none of the corner's empty pixels show.
+    Gdiplus::GraphicsPath path;
+    rounded_rect_path(
+        path, Gdiplus::RectF(0, 0, static_cast<float>(width), static_cast<float>(height)), radius);
+    Gdiplus::Bitmap scratch(1, 1, PixelFormat32bppARGB);
+    Gdiplus::Graphics g(&scratch);
+    Gdiplus::Region shape(&path);
+    HRGN region = shape.GetHRGN(&g);
     if (region && !SetWindowRgn(window, region, TRUE)) DeleteObject(region);
 }
 

@@ -14,7 +14,7 @@ namespace kvr::ui {
 HWND create_card_window(const WindowSpec& spec, WNDPROC proc, void* state);
 
 // Clips the window to the card's rounded outline, so the corners outside the card show the
-// desktop instead of a square backdrop.
+// desktop instead of a square backdrop. Needs GDI+ started.
 void round_window_corners(HWND window, int width, int height, float radius);
 
 // The window's state struct: stored on WM_NCCREATE from the creation parameter, read back from

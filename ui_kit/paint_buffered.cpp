@@ -28,6 +28,9 @@ void paint_buffered(HWND window, const CardPainter& paint) {
     {
         std::unique_ptr<Gdiplus::Bitmap> frame = render_card(width, height, paint);
         Gdiplus::Graphics screen(dc);
+        // Copy, not blend: the anti-aliased rim keeps the card's own edge colour instead of
+        // darkening toward whatever the window surface held before.
+        screen.SetCompositingMode(Gdiplus::CompositingModeSourceCopy);
         screen.DrawImage(frame.get(), 0, 0, width, height);
     }
     EndPaint(window, &ps);

@@ -1,0 +1,117 @@
+"""kvr_launcher under Wine + Xvfb with a stand-in launcher core: where it finds the core, how it
+starts it, which stages it shows, and when the card closes."""
+import shutil
+import time
+
+import pytest
+
+from card_windows import (Backdrop, dark_pixels, exited_within, require_display, screenshot,
+                          stop, wait_until_content, window_rect)
+from conftest import BUILD, Wine, find_exe, read_text, winpath
+
+CLASS = "KVRStartWindow"
+
+
+@pytest.fixture(scope="module")
+def backdrop(tmp_path_factory):
+    require_display()
+    b = Backdrop(Wine(tmp_path_factory.mktemp("backdrop")))
+    yield b
+    b.close()
+
+
+def install(tmp_path, steps):
+    """A player folder (non-ASCII, with a blank) with the start window and the stand-in core."""
+    folder = tmp_path / "启动 目录"
+    folder.mkdir()
+    shutil.copy(find_exe("kvr_launcher.exe"), folder / "kvr_launcher.exe")
+    shutil.copy(find_exe("kvr_fake_core.exe"), folder / "kvr_launcher_core.exe")
+    (folder / "kvr_launcher_core.exe.steps").write_text("\n".join(steps) + "\n", encoding="utf-8")
+    return folder
+
+
+def local_app_data(tmp_path):
+    local = tmp_path / "本地 数据"
+    data = local / "KVR-Race" / "data"
+    data.mkdir(parents=True)
+    return local, data / "launch.state"
+
+
+def start_launcher(wine, folder, local, cwd):
+    """Starts kvr_launcher with LOCALAPPDATA set inside Wine, from another working directory."""
+    return wine.start(find_exe("kvr_envrun.exe"), f"LOCALAPPDATA={winpath(local) if local else ''}",
+                      "--", winpath(folder / "kvr_launcher.exe"), cwd=cwd)
+
+
+def core_record(folder):
+    path = folder / "kvr_launcher_core.exe.record.txt"
+    return dict(line.split("=", 1) for line in read_text(path).splitlines() if "=" in line)
+
+
+def test_card_follows_each_stage_and_closes_once_the_game_runs(wine, tmp_path, backdrop):
+    local, state = local_app_data(tmp_path)
+    state.write_bytes(b"done")  # left by an earlier run: must not close the new card
+    folder = install(tmp_path, [f"state {winpath(state)}", "wait 2500", "write launching",
+                                "wait 2500", "write uploading", "wait 2500", "write playing"])
+    elsewhere = tmp_path / "工作 目录"
+    elsewhere.mkdir()
+    proc = start_launcher(wine, folder, local, elsewhere)
+    try:
+        rect = window_rect(wine, CLASS)
+        assert rect is not None, "the start window did not appear"
+        assert rect[2:] == (460, 300)
+        for word in ["checking", "launching", "uploading"]:
+            assert wait_until_content(state, word.encode(), timeout=15), word
+            time.sleep(0.6)  # a poll and a repaint
+            pixels = screenshot(f"start_window_{word}", rect)
+            assert proc.poll() is None, f"closed on {word}"
+            # The stage line is drawn where the card keeps it (centred, mid-height).
+            assert dark_pixels(pixels, 80, 140, 300, 26) > 40, word
+        assert wait_until_content(state, b"playing", timeout=15)
+        seen_playing = time.time()
+        assert exited_within(proc, 10)
+        # One poll is 150 ms; the rest is the process ending under Wine.
+        assert time.time() - seen_playing < 3.0
+    finally:
+        stop(proc)
+
+    record = core_record(folder)
+    assert record["cwd"].rstrip("\\") == winpath(elsewhere)
+    assert record["cmdline"] == '"' + winpath(folder) + '\\kvr_launcher_core.exe"'
+    assert record["show"] == "0"  # SW_HIDE
+    assert record["console"] == "0"
+
+
+def test_playing_with_a_line_end_is_no_stage_and_does_not_close(wine, tmp_path, backdrop):
+    local, state = local_app_data(tmp_path)
+    folder = install(tmp_path, [f"state {winpath(state)}", "wait 800", "write playing\\r\\n",
+                                "wait 4000", "write done"])
+    proc = start_launcher(wine, folder, local, tmp_path)
+    try:
+        rect = window_rect(wine, CLASS)
+        assert rect is not None
+        assert wait_until_content(state, b"playing\r\n", timeout=15)
+        time.sleep(0.6)
+        screenshot("start_window_preparing", rect)
+        time.sleep(2.0)
+        assert proc.poll() is None, "a line end after the word must not close the card"
+        assert wait_until_content(state, b"done", timeout=15)
+        assert exited_within(proc, 10)
+    finally:
+        stop(proc)
+
+
+def test_without_localappdata_the_card_watches_the_fixed_fallback(wine, tmp_path, backdrop):
+    fallback = BUILD / "wineprefix" / "drive_c" / "KVR-race" / "data"
+    fallback.mkdir(parents=True, exist_ok=True)
+    state = fallback / "launch.state"
+    folder = install(tmp_path, ["state C:\\KVR-race\\data\\launch.state", "wait 1500",
+                                "write playing"])
+    proc = start_launcher(wine, folder, None, tmp_path)
+    try:
+        assert window_rect(wine, CLASS) is not None
+        assert exited_within(proc, 20)
+        assert state.read_bytes() == b"playing"
+    finally:
+        stop(proc)
+        shutil.rmtree(fallback.parent, ignore_errors=True)
