@@ -63,19 +63,19 @@ FinalReportPlan plan_final_report(const UploadOutcome& o) {
     case UploadResult::server_trouble:
         plan.stage_line = "stage: upload failed, saving pending";
         plan.queue = !o.payload.empty();
-        card.kind = "failed";
+        card.kind = "network";
         card.message = kNetworkError;
         break;
     case UploadResult::refused: {
         plan.stage_line = "stage: upload done (ok=0)";
-        card.kind = "failed";
+        card.kind = "rejected";
         const std::string known = refusal_message(o.error);
         card.message = !known.empty() ? known : !o.error.empty() ? o.error : kRefused;
         break;
     }
     case UploadResult::no_server:
         plan.stage_line = "stage: upload done (ok=0)";
-        card.kind = "failed";
+        card.kind = "rejected";
         card.message = kNoServer;
         break;
     case UploadResult::not_run:
@@ -83,7 +83,7 @@ FinalReportPlan plan_final_report(const UploadOutcome& o) {
     case UploadResult::invalid_receipt:
     case UploadResult::not_finished:
         plan.stage_line = "stage: run not finished, nothing queued";
-        card.kind = "noresult";
+        card.kind = "unfinished";
         card.message = kNoFinish;
         break;
     }

@@ -14,7 +14,7 @@
 
 struct FinalCard {
     bool ok = false;
-    std::string kind; // "uploaded", "failed" or "noresult"
+    std::string kind; // "uploaded", "network", "rejected" or "unfinished" (kvr_result's words)
     std::string total;
     std::string difficulty;
     std::string ending;

@@ -7,6 +7,10 @@ root=$(pwd)
 
 cmake --preset native >/dev/null
 cmake --build --preset native
+# The rand mod's streams are shared by the game's threads: their tests also run under TSan.
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVR_SANITIZE=OFF \
+    -DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread >/dev/null
+cmake --build build/tsan --target rand_mod_test
 cmake --preset win64 >/dev/null
 cmake --build --preset win64
 
@@ -28,5 +32,6 @@ sleep 1
 
 status=0
 ctest --preset native -j2 || status=1
+ctest --test-dir build/tsan -R '^rand_mod_test$' --output-on-failure || status=1
 ctest --preset win64 -j2 || status=1
 exit $status

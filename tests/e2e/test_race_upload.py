@@ -121,7 +121,7 @@ def test_skip_reports_say_why_a_run_is_not_uploaded(player, race_server, opened_
     assert "opened profile page (fallback path)" in player.log()
     assert wait_for(opened_urls, timeout=20) == ["https://race.kvr.example/profile?token=old%20token"]
     assert player.card_lines(1)[-1].endswith(
-        '--ok "0" --kind "noresult" --total "" --difficulty "" --ending "" --rank "0" '
+        '--ok "0" --kind "unfinished" --total "" --difficulty "" --ending "" --rank "0" '
         '--points "0" --msg "No finish detected - this run will not count."')
 
 
@@ -159,7 +159,7 @@ def test_finished_run_reaches_the_card_then_queue_and_resend(player, race_server
     log = player.log_since_last_start()
     assert in_order(log, ["upload failed (server unreachable), saved to pending queue",
                           "stage: upload failed, saving pending", "pending saved: ",
-                          "result card: kind=failed ok=0"])
+                          "result card: kind=network ok=0"])
     [queued] = player.pending()
     assert queued.name.startswith("p_") and len(queued.name) == len("p_20261028_134502.json")
     payload = queued.read_bytes()

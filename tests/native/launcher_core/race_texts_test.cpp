@@ -137,7 +137,7 @@ TEST(FinalCard, PlanForEveryOutcome) {
         p = plan_final_report(o);
         EXPECT_EQ(p.stage_line, "stage: upload failed, saving pending");
         EXPECT_TRUE(p.queue);
-        EXPECT_EQ(p.card.kind, "failed");
+        EXPECT_EQ(p.card.kind, "network");
         EXPECT_EQ(p.card.message,
                   "Network error. Result saved locally - it will retry next launch.");
     }
@@ -149,6 +149,7 @@ TEST(FinalCard, PlanForEveryOutcome) {
     EXPECT_FALSE(p.queue);
     EXPECT_EQ(p.card.message, "This week has ended - result not counted");
     o.error = "banned";
+    EXPECT_EQ(p.card.kind, "rejected");
     EXPECT_EQ(plan_final_report(o).card.message, "banned");
 
     for (UploadResult r :
@@ -157,7 +158,7 @@ TEST(FinalCard, PlanForEveryOutcome) {
         p = plan_final_report(o);
         EXPECT_EQ(p.stage_line, "stage: run not finished, nothing queued");
         EXPECT_FALSE(p.queue);
-        EXPECT_EQ(p.card.kind, "noresult");
+        EXPECT_EQ(p.card.kind, "unfinished");
         EXPECT_EQ(p.card.message, "No finish detected - this run will not count.");
     }
 }
