@@ -31,6 +31,7 @@ export DISPLAY=$display
 sleep 1
 
 status=0
+scripts/fuzz.sh 3 || status=1
 ctest --preset native -j2 || status=1
 ctest --test-dir build/tsan -R '^rand_mod_test$' --output-on-failure || status=1
 ctest --preset win64 -j2 || status=1

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Builds every fuzz target (clang, libFuzzer, ASan + UBSan) into build/fuzz and runs each for
+# SECONDS seconds, one at a time, on a scratch copy of its checked-in seed corpus (the fuzzer
+# never writes into tests/fuzz). Prints each target's execution count; exits non-zero when a
+# target does not build or finds anything (crash, sanitizer report, broken property, leak,
+# time-out). A finding's input is kept under build/fuzz/runs/<target>/findings/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=${1:?usage: scripts/fuzz.sh SECONDS}
+build=build/fuzz
+runs=$build/runs
+
+CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DKVR_FUZZ=ON -DKVR_SANITIZE=OFF >/dev/null
+cmake --build "$build" --target kvr_fuzz_targets -j2 >/dev/null
+
+rm -rf "$runs"
+status=0
+while IFS=$'\t' read -r name exe seeds dict; do
+    work=$runs/$name
+    mkdir -p "$work/corpus" "$work/findings"
+    if [ -d "$seeds" ]; then cp "$seeds"/* "$work/corpus/" 2>/dev/null || true; fi
+    log=$work/fuzz.log
+    options=(-max_total_time="$seconds" -print_final_stats=1 -timeout=10 -rss_limit_mb=2048
+             -artifact_prefix="$work/findings/")
+    if [ -f "$dict" ]; then options+=(-dict="$dict"); fi
+    if "$exe" "${options[@]}" "$work/corpus" >"$log" 2>&1; then
+        executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
+        printf '%-24s %12s executions\n' "$name" "${executions:-?}"
+    else
+        status=1
+        printf '%-24s FINDING (log: %s)\n' "$name" "$log"
+        grep -E 'ERROR|SUMMARY|property broken|runtime error|Test unit written' "$log" | head -n 12 \
+            | sed 's/^/    /'
+    fi
+done <"$build/fuzz_targets.tsv"
+exit $status

@@ -1,0 +1,29 @@
+// The plain text search under every JSON field the launcher reads, with any key pattern and any
+// text: spans stay inside the text and point at what the contract says.
+#include "launcher_core/json_fields.h"
+
+#include "fuzz_check.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzedDataProvider in(data, size);
+    const std::string pattern = in.ConsumeRandomLengthString(16);
+    const std::string text = in.ConsumeRemainingBytesAsString();
+
+    if (const auto q = quoted_value_span(text, pattern)) {
+        FUZZ_CHECK(q->begin >= 1 && q->begin <= q->end && q->end < text.size());
+        FUZZ_CHECK(text[q->begin - 1] == '"' && text[q->end] == '"');
+        FUZZ_CHECK(quoted_value(text, pattern)->size() == q->end - q->begin);
+    }
+    if (const auto b = bare_value_span(text, pattern)) {
+        FUZZ_CHECK(b->begin <= b->end && b->end < text.size());
+        FUZZ_CHECK(text[b->end] == ',' || text[b->end] == '}');
+        FUZZ_CHECK(bare_value(text, pattern)->size() <= b->end - b->begin);
+    }
+    (void)leading_double(text);
+    (void)leading_int(text);
+    if (!pattern.empty())
+        FUZZ_CHECK(count_occurrences(text, pattern) <= text.size() / pattern.size());
+    return 0;
+}
