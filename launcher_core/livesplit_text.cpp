@@ -82,9 +82,14 @@ LayoutFix point_layout_at(std::string_view settings, std::string_view layout_pat
         const size_t open = settings.find(kOpen, pos);
         if (open == std::string_view::npos) break;
         const size_t value = open + kOpen.size();
-        const size_t close = settings.find(kClose, value);
+        // The value is text, so it ends at the next '<'. An element whose value is not closed
+        // right there is damaged: it is left as it is, and so is everything after it up to the
+        // next element, instead of being swallowed into one value.
+        const size_t close = settings.find('<', value);
         if (close == std::string_view::npos) break;
         fix.text.append(settings.substr(pos, value - pos));
+        pos = value;
+        if (settings.substr(close, kClose.size()) != kClose) continue;
         if (settings.substr(value, close - value) != wanted) fix.changed = true;
         fix.text.append(wanted);
         pos = close;

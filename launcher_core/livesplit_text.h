@@ -28,5 +28,6 @@ struct LayoutFix {
 
 // Points every <LayoutPath> element of settings.cfg at `layout_path`. The path is written with
 // the XML escapes a file name can need ('&', '<', '>'), so the file stays readable for LiveSplit;
-// an element that already names it is left alone.
+// an element that already names it is left alone, and so is a damaged one (its value not
+// followed by "</LayoutPath>"): nothing outside an element's value is ever replaced.
 LayoutFix point_layout_at(std::string_view settings, std::string_view layout_path);

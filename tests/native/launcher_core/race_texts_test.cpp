@@ -51,6 +51,19 @@ TEST(LiveSplitLayout, PathIsWrittenAsXmlText) {
     EXPECT_FALSE(point_layout_at(fix.text, "D:\\R&D <1>\\mirelle.lsl").changed);
 }
 
+TEST(LiveSplitLayout, DamagedElementSwallowsNothingAfterIt) {
+    // The first element is not closed where its value ends: replacing up to the next closing
+    // tag would throw away the settings in between, the second layout element among them.
+    const std::string cfg = "<LayoutPath>a</LayoutPathss><Keep>1</Keep>"
+                            "<LayoutPath>C:\\old.lsl</LayoutPath>";
+    const LayoutFix fix = point_layout_at(cfg, "C:\\race.lsl");
+    EXPECT_TRUE(fix.changed);
+    EXPECT_EQ(fix.text, "<LayoutPath>a</LayoutPathss><Keep>1</Keep>"
+                        "<LayoutPath>C:\\race.lsl</LayoutPath>");
+    EXPECT_FALSE(point_layout_at(fix.text, "C:\\race.lsl").changed);
+    EXPECT_FALSE(point_layout_at("<LayoutPath>a<LayoutPath>", "x").changed);
+}
+
 TEST(SubmitReply, AcceptedOnlyInTheTwoExactSpellings) {
     EXPECT_TRUE(parse_submit_reply("{\"accepted\":true}").accepted);
     EXPECT_TRUE(parse_submit_reply("{\"accepted\": true}").accepted);
