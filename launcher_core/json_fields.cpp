@@ -10,6 +10,36 @@ size_t skip_blanks(std::string_view s, size_t pos) {
     return pos;
 }
 
+// The first '"' at or after `pos` that no backslash escapes.
+size_t closing_quote(std::string_view s, size_t pos) {
+    for (; pos < s.size(); ++pos) {
+        if (s[pos] == '\\')
+            ++pos;
+        else if (s[pos] == '"')
+            return pos;
+    }
+    return std::string_view::npos;
+}
+
+// The first ',' or '}' at or after `pos` that is not inside a string, an object or an array.
+size_t value_end(std::string_view s, size_t pos) {
+    size_t depth = 0;
+    for (; pos < s.size(); ++pos) {
+        const char c = s[pos];
+        if (c == '"') {
+            pos = closing_quote(s, pos + 1);
+            if (pos == std::string_view::npos) break;
+        } else if (c == '{' || c == '[') {
+            ++depth;
+        } else if (depth > 0 && (c == '}' || c == ']')) {
+            --depth;
+        } else if (depth == 0 && (c == ',' || c == '}')) {
+            return pos;
+        }
+    }
+    return std::string_view::npos;
+}
+
 std::string_view view_of(std::string_view text, TextSpan span) {
     return text.substr(span.begin, span.end - span.begin);
 }
@@ -21,7 +51,7 @@ std::optional<TextSpan> quoted_value_span(std::string_view text, std::string_vie
     if (key == std::string_view::npos) return std::nullopt;
     const size_t open = skip_blanks(text, key + pattern.size());
     if (open >= text.size() || text[open] != '"') return std::nullopt;
-    const size_t close = text.find('"', open + 1);
+    const size_t close = closing_quote(text, open + 1);
     if (close == std::string_view::npos) return std::nullopt;
     return TextSpan{open + 1, close};
 }
@@ -36,7 +66,7 @@ std::optional<TextSpan> bare_value_span(std::string_view text, std::string_view 
     const size_t key = text.find(pattern);
     if (key == std::string_view::npos) return std::nullopt;
     const size_t begin = key + pattern.size();
-    const size_t end = text.find_first_of(",}", begin);
+    const size_t end = value_end(text, begin);
     if (end == std::string_view::npos) return std::nullopt;
     return TextSpan{begin, end};
 }

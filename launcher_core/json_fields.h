@@ -4,8 +4,10 @@
 //
 // Contract: a key is matched only in the exact spelling of the pattern passed (quoted key and
 // colon, no blank between them). A quoted value may follow the colon after blanks; it runs to
-// the next double quote and is not unescaped. A bare value runs to the first ',' or '}'. All
-// positions are byte offsets into the text; every function is safe for any input.
+// the next double quote that no backslash escapes and is not unescaped. A bare value runs to the
+// first ',' or '}' outside strings, objects and arrays, so splicing a new value over it keeps a
+// valid JSON text valid. All positions are byte offsets into the text; every function is safe
+// for any input.
 #pragma once
 #include <cstddef>
 #include <optional>
@@ -22,8 +24,8 @@ struct TextSpan {
 std::optional<TextSpan> quoted_value_span(std::string_view text, std::string_view pattern);
 std::optional<std::string_view> quoted_value(std::string_view text, std::string_view pattern);
 
-// The text after the first `pattern` up to the first ',' or '}' (the span is untrimmed; the
-// value is trimmed of blanks). Nothing when the pattern is missing or neither character follows.
+// The text after the first `pattern` up to the value's end (the span is untrimmed; the value is
+// trimmed of blanks). Nothing when the pattern is missing or the value never ends.
 std::optional<TextSpan> bare_value_span(std::string_view text, std::string_view pattern);
 std::optional<std::string_view> bare_value(std::string_view text, std::string_view pattern);
 

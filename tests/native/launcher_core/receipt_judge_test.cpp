@@ -263,3 +263,25 @@ TEST(JudgePayload, EmptyObjectStillGivesValidJson) {
     EXPECT_EQ(j.payload, "{\"player\":\"Mira\",\"difficulty\":\"easy\" }");
     EXPECT_TRUE(json_check::valid(j.payload));
 }
+
+TEST(JudgePayload, ValidReceiptStaysValidWhateverItsValuesHold) {
+    // Escaped quotes inside spliced strings, and a total that is no plain number: each splice
+    // must replace the whole value and nothing past it.
+    const std::string heads[] = {
+        "\"status\":\"cr\\\"ash\",\"ending\":\"\",\"total\":9,",
+        "\"status\":\"running\",\"ending\":\"x\\\"y\",\"total\":9,",
+        "\"status\":\"running\",\"total\":\"12,5\",",
+        "\"status\":\"running\",\"total\":{\"a\":[1,2],\"b\":\"}\"},",
+    };
+    for (const std::string& head : heads) {
+        RunInputs in =
+            inputs(receipt(run_ending_in("ENDING:main", 3), head), ReceiptSource::receipt);
+        in.livesplit.time = 49.5;
+        ASSERT_TRUE(json_check::valid(*in.text)) << *in.text;
+        const RunJudgement j = judge_run(in);
+        ASSERT_EQ(j.verdict, RunVerdict::submit) << head;
+        EXPECT_TRUE(json_check::valid(j.payload)) << j.payload;
+        EXPECT_NE(j.text.find("\"status\":\"ending\""), std::string::npos) << j.text;
+        EXPECT_NE(j.text.find("\"total\":49.50,"), std::string::npos) << j.text;
+    }
+}
