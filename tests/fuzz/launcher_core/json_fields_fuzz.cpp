@@ -3,8 +3,11 @@
 #include "launcher_core/json_fields.h"
 
 #include "fuzz_check.h"
+#include "json_check.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
+
+#include <cctype>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
@@ -20,6 +23,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(b->begin <= b->end && b->end < text.size());
         FUZZ_CHECK(text[b->end] == ',' || text[b->end] == '}');
         FUZZ_CHECK(bare_value(text, pattern)->size() <= b->end - b->begin);
+    }
+    // The receipt is edited by splicing over these spans: in a valid JSON text, the span after
+    // a key pattern is a whole value (or a string's whole content), so the text stays valid.
+    std::string key;
+    for (const char c : pattern)
+        if (std::isalnum(static_cast<unsigned char>(c))) key += c;
+    const std::string key_pattern = "\"" + (key.empty() ? "total" : key) + "\":";
+    if (json_check::valid(text)) {
+        if (const auto q = quoted_value_span(text, key_pattern)) {
+            std::string edited = text;
+            edited.replace(q->begin, q->end - q->begin, "ending");
+            FUZZ_CHECK(json_check::valid(edited));
+        }
+        if (const auto b = bare_value_span(text, key_pattern)) {
+            std::string edited = text;
+            edited.replace(b->begin, b->end - b->begin, "49.50");
+            FUZZ_CHECK(json_check::valid(edited));
+        }
     }
     (void)leading_double(text);
     (void)leading_int(text);

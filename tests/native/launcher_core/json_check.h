@@ -1,5 +1,6 @@
 // A strict JSON syntax check for the bodies the launcher sends (test support only).
 #pragma once
+#include <cctype>
 #include <string_view>
 
 namespace json_check {
@@ -42,8 +43,10 @@ class Checker {
                 if (++pos_ >= s_.size()) return false;
                 const char e = s_[pos_];
                 if (e == 'u') {
-                    pos_ += 4;
-                    if (pos_ >= s_.size()) return false;
+                    for (int k = 0; k < 4; ++k)
+                        if (++pos_ >= s_.size() ||
+                            !std::isxdigit(static_cast<unsigned char>(s_[pos_])))
+                            return false;
                 } else if (std::string_view("\"\\/bfnrt").find(e) == std::string_view::npos) {
                     return false;
                 }
