@@ -1,9 +1,11 @@
 // Steam's libraryfolders.vdf and loginusers.vdf: any bytes, then the library list and the
 // account walk over the tokens read from them.
+#include "launcher_core/race_requests.h"
 #include "launcher_core/steam_files.h"
 
 #include "common/utf8.h"
 #include "fuzz_check.h"
+#include "json_check.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -56,6 +58,35 @@ void check_libraries(std::string_view root, const std::vector<std::string>& toke
     }
 }
 
+// The content of the JSON string that starts at `at` (its opening quote), unescaped. Only
+// \u escapes below U+0080 are expected: the launcher escapes control characters and nothing else.
+std::string json_string_at(std::string_view body, size_t at) {
+    std::string out;
+    for (size_t i = at + 1; i < body.size() && body[i] != '"'; ++i) {
+        if (body[i] != '\\') {
+            out += body[i];
+            continue;
+        }
+        const char e = body[++i];
+        const std::string_view simple = "\"\\/bfnrt", meaning = "\"\\/\b\f\n\r\t";
+        if (e == 'u') {
+            out += static_cast<char>(std::stoi(std::string(body.substr(i + 1, 4)), nullptr, 16));
+            i += 4;
+        } else {
+            out += meaning[simple.find(e)];
+        }
+    }
+    return out;
+}
+
+// The persona goes into the bodies sent to the race server: they must stay valid JSON and carry
+// the name unchanged, whatever it holds.
+void check_persona_in_body(const std::string& persona) {
+    const std::string body = skip_report_body(persona, "receipt invalid");
+    FUZZ_CHECK(json_check::valid(body));
+    FUZZ_CHECK(json_string_at(body, body.find(':') + 1) == persona);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -78,5 +109,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                (id.size() == 17 && id.rfind("7656", 0) == 0 &&
                 std::all_of(id.begin(), id.end(), [](char c) { return c >= '0' && c <= '9'; })));
     FUZZ_CHECK(kvr::is_valid_utf8(account.persona));
+    check_persona_in_body(account.persona);
     return 0;
 }
