@@ -21,23 +21,30 @@ size_t closing_quote(std::string_view s, size_t pos) {
     return std::string_view::npos;
 }
 
-// The first ',' or '}' at or after `pos` that is not inside a string, an object or an array.
+// Where the value that starts at `pos` (after blanks) ends: the first ',' or '}' after it. A
+// string is skipped to its closing quote and an object or array to its matching bracket, so a
+// ',' or '}' inside them does not end the value; any other value runs to the first ',' or '}'.
 size_t value_end(std::string_view s, size_t pos) {
-    size_t depth = 0;
-    for (; pos < s.size(); ++pos) {
-        const char c = s[pos];
-        if (c == '"') {
-            pos = closing_quote(s, pos + 1);
-            if (pos == std::string_view::npos) break;
-        } else if (c == '{' || c == '[') {
-            ++depth;
-        } else if (depth > 0 && (c == '}' || c == ']')) {
-            --depth;
-        } else if (depth == 0 && (c == ',' || c == '}')) {
-            return pos;
+    pos = skip_blanks(s, pos);
+    if (pos < s.size() && s[pos] == '"') {
+        pos = closing_quote(s, pos + 1);
+        if (pos == std::string_view::npos) return pos;
+    } else if (pos < s.size() && (s[pos] == '{' || s[pos] == '[')) {
+        size_t depth = 0;
+        for (; pos < s.size(); ++pos) {
+            const char c = s[pos];
+            if (c == '"') {
+                pos = closing_quote(s, pos + 1);
+                if (pos == std::string_view::npos) return pos;
+            } else if (c == '{' || c == '[') {
+                ++depth;
+            } else if ((c == '}' || c == ']') && --depth == 0) {
+                return s.find_first_of(",}", pos + 1);
+            }
         }
+        return std::string_view::npos;
     }
-    return std::string_view::npos;
+    return s.find_first_of(",}", pos);
 }
 
 std::string_view view_of(std::string_view text, TextSpan span) {

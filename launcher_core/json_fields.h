@@ -5,9 +5,9 @@
 // Contract: a key is matched only in the exact spelling of the pattern passed (quoted key and
 // colon, no blank between them). A quoted value may follow the colon after blanks; it runs to
 // the next double quote that no backslash escapes and is not unescaped. A bare value runs to the
-// first ',' or '}' outside strings, objects and arrays, so splicing a new value over it keeps a
-// valid JSON text valid. All positions are byte offsets into the text; every function is safe
-// for any input.
+// first ',' or '}' after it, a string, object or array value being skipped whole, so splicing a
+// new value over it keeps a valid JSON text valid. All positions are byte offsets into the text;
+// every function is safe for any input.
 #pragma once
 #include <cstddef>
 #include <optional>

@@ -2,6 +2,7 @@
 // settings, server answers, request bodies, the final card and the dated file names.
 #include "launcher_core/dated_names.h"
 #include "launcher_core/final_card.h"
+#include "launcher_core/json_fields.h"
 #include "launcher_core/livesplit_text.h"
 #include "launcher_core/profile_site.h"
 #include "launcher_core/race_requests.h"
@@ -62,6 +63,21 @@ TEST(LiveSplitLayout, DamagedElementSwallowsNothingAfterIt) {
                         "<LayoutPath>C:\\race.lsl</LayoutPath>");
     EXPECT_FALSE(point_layout_at(fix.text, "C:\\race.lsl").changed);
     EXPECT_FALSE(point_layout_at("<LayoutPath>a<LayoutPath>", "x").changed);
+}
+
+TEST(JsonFields, ValuesEndWhereTheirJsonValueEnds) {
+    const std::string total = "\"total\":";
+    EXPECT_EQ(quoted_value(R"({"error":"say \"hi\"","x":1})", "\"error\":").value(),
+              R"(say \"hi\")");
+    EXPECT_EQ(bare_value(R"({"total":"12,5","x":1})", total).value(), "\"12,5\"");
+    EXPECT_EQ(bare_value(R"({"total":{"a":[1,2],"b":"}"} ,"x":1})", total).value(),
+              R"({"a":[1,2],"b":"}"})");
+    EXPECT_EQ(bare_value("{\"total\": 812.40 }", total).value(), "812.40");
+    // Text that is no JSON value still ends at the first ',' or '}', so a splice over it never
+    // takes the keys after it along.
+    EXPECT_EQ(bare_value(R"({"total":812"ending":"a,b"})", total).value(), R"(812"ending":"a)");
+    EXPECT_FALSE(bare_value(R"({"total":"81)", total).has_value());
+    EXPECT_FALSE(bare_value(R"({"total":[1,{"a":2})", total).has_value());
 }
 
 TEST(SubmitReply, AcceptedOnlyInTheTwoExactSpellings) {
