@@ -16,8 +16,9 @@ DWORD extended_styles(unsigned traits) {
     return ex;
 }
 
-void register_class(const WindowSpec& spec, WNDPROC proc, HINSTANCE instance) {
+void register_class(const WindowSpec& spec, WNDPROC proc, HINSTANCE instance, UINT style) {
     WNDCLASSW wc{};
+    wc.style = style;
     wc.lpfnWndProc = proc;
     wc.hInstance = instance;
     wc.lpszClassName = spec.class_name;
@@ -33,9 +34,9 @@ ScreenRect work_area() {
 
 } // namespace
 
-HWND create_card_window(const WindowSpec& spec, WNDPROC proc, void* state) {
+HWND create_card_window(const WindowSpec& spec, WNDPROC proc, void* state, UINT class_style) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    register_class(spec, proc, instance);
+    register_class(spec, proc, instance, class_style);
     const WindowPlace p =
         place_window(work_area(), spec.width, spec.height, spec.anchor, spec.top_offset);
     HWND w = CreateWindowExW(extended_styles(spec.traits), spec.class_name, spec.title, WS_POPUP,

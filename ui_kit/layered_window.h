@@ -11,7 +11,9 @@ namespace kvr::ui {
 // window at the row's place in the work area, with the row's extended styles and, for layered
 // windows, its constant alpha. `state` is handed to the window procedure at WM_NCCREATE.
 // Null when the window cannot be created.
-HWND create_card_window(const WindowSpec& spec, WNDPROC proc, void* state);
+// `class_style` adds class styles, such as CS_OWNDC for a window that draws itself many times a
+// second and keeps its device context.
+HWND create_card_window(const WindowSpec& spec, WNDPROC proc, void* state, UINT class_style = 0);
 
 // Clips the window to the card's rounded outline, so the corners outside the card show the
 // desktop instead of a square backdrop. Needs GDI+ started.
