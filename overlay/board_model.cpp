@@ -70,11 +70,11 @@ BoardLayout board_layout(float width, float height) {
 bool board_poll(BoardState& s, std::string_view content) {
     if (content == s.last_content) return false;
     if (content.empty()) {
-        set_board_placeholders(s.board);
+        set_board_placeholders(s.board); // the lists of the last content stay
     } else {
         s.board = parse_board(content);
-        s.last_content.assign(content);
     }
+    s.last_content.assign(content);
     s.scroll = 0;
     ++s.generation;
     return true;
@@ -157,6 +157,12 @@ void board_tick(BoardState& s, bool visible, const kvr::RandomInt& rnd) {
         spawn_ambient(s.particles, 98, 260.0f - static_cast<float>(s.scroll), rnd);
         s.last_ambient = s.clock;
     }
+}
+
+void finish_board_animations(BoardState& s) {
+    s.slide = 0;
+    s.highlight = 0;
+    s.particles.clear();
 }
 
 void spawn_burst(std::vector<kvr::Particle>& out, int count, float x, float y, int r, int g, int b,

@@ -84,9 +84,10 @@ struct BoardLayout {
 BoardLayout board_layout(float width, float height);
 
 // One poll of the board file's content. Returns true when the board changed and must be
-// repainted (with erase). A non-empty new content is parsed and remembered; an empty one
-// after content brings the placeholders but is not remembered, so this repeats every poll
-// while the file stays empty. Either way the scroll goes back to the top.
+// repainted (with erase); the scroll then goes back to the top. A new content is parsed. A file
+// that becomes empty (or goes away) after having had content brings the placeholders once and
+// keeps the lists; when content comes back, even the same as before, it is parsed again. A file
+// missing or empty from the start changes nothing.
 bool board_poll(BoardState& s, std::string_view content);
 
 // The rows of the selected tabs: the weekly points list on the fourth ending tab, else the
@@ -118,6 +119,9 @@ void board_wheel(BoardState& s, int wheel_delta);
 // The 16 ms animation tick, run whether or not the board is shown; ambient sparks rise from the
 // first row only while it is shown.
 void board_tick(BoardState& s, bool visible, const kvr::RandomInt& rnd);
+
+// What a hidden board keeps of its animations: the slide and the ring are over, the sparks gone.
+void finish_board_animations(BoardState& s);
 
 void spawn_burst(std::vector<kvr::Particle>& out, int count, float x, float y, int r, int g, int b,
                  const kvr::RandomInt& rnd);

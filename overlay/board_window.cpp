@@ -37,6 +37,18 @@ void on_tick(HWND window, Overlay& o) {
     if (visible) kvr::ui::request_repaint(window);
 }
 
+// The animation runs while the board is shown; a hidden board has no sparks (they are dropped
+// on hiding) and nothing to draw, so its tick would only keep the process awake.
+void on_show(HWND window, Overlay& o, bool shown) {
+    if (shown) {
+        SetTimer(window, kBoardAnimationTimer, kBoardAnimationMs, nullptr);
+        return;
+    }
+    KillTimer(window, kBoardAnimationTimer);
+    std::lock_guard<std::mutex> hold(o.lock);
+    finish_board_animations(o.board);
+}
+
 void on_click(HWND window, Overlay& o, LPARAM lparam) {
     const ClientSize c = client_size(window);
     const BoardLayout layout =
@@ -81,6 +93,9 @@ LRESULT CALLBACK board_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     case WM_TIMER:
         if (wparam == kBoardAnimationTimer) on_tick(window, *o);
         return 0;
+    case WM_SHOWWINDOW:
+        on_show(window, *o, wparam != 0);
+        break;
     case WM_LBUTTONDOWN:
         on_click(window, *o, lparam);
         return 0;

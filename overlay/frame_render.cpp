@@ -12,9 +12,11 @@ void draw_into(PixelFrame& frame, const std::function<void(Gdiplus::Graphics&)>&
     paint(g);
 }
 
-void present_frame(HWND window, const PixelFrame& frame) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(window, &ps);
+void show_frame(HDC dc, const PixelFrame& frame) {
+    show_frame(dc, frame, frame.bounds());
+}
+
+void show_frame(HDC dc, const PixelFrame& frame, PixelRect part) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = frame.width;
@@ -22,8 +24,16 @@ void present_frame(HWND window, const PixelFrame& frame) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    SetDIBitsToDevice(dc, 0, 0, frame.width, frame.height, 0, 0, 0, frame.height, frame.px.data(),
-                      &info, DIB_RGB_COLORS);
+    // For a top-down DIB the source y counts from the bottom of the scan lines given.
+    SetDIBitsToDevice(dc, part.x, part.y, static_cast<DWORD>(part.w), static_cast<DWORD>(part.h),
+                      part.x, frame.height - part.y - part.h, 0, static_cast<UINT>(frame.height),
+                      frame.px.data(), &info, DIB_RGB_COLORS);
+}
+
+void present_frame(HWND window, const PixelFrame& frame) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    show_frame(dc, frame);
     EndPaint(window, &ps);
 }
 

@@ -18,5 +18,9 @@ void draw_into(PixelFrame& frame, const std::function<void(Gdiplus::Graphics&)>&
 // the window in one go (the corners outside the card are cut off by the window's region).
 void present_frame(HWND window, const PixelFrame& frame);
 
+// The frame (or only its part `part`) copied to a device context, frame (0, 0) at (0, 0).
+void show_frame(HDC dc, const PixelFrame& frame);
+void show_frame(HDC dc, const PixelFrame& frame, PixelRect part);
+
 // A GDI+ copy of a frame, for saving and pixel checks.
 std::unique_ptr<Gdiplus::Bitmap> frame_bitmap(const PixelFrame& frame);

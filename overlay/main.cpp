@@ -22,7 +22,6 @@ int run_overlay(Overlay& o) {
         if (switch_file_has(enabled, '1')) ShowWindow(o.timer_window, SW_SHOWNOACTIVATE);
         if (o.timer.enabled) SetTimer(o.timer_window, kTimerRefreshTimer, kTimerRefreshMs, nullptr);
     }
-    if (o.board_window) SetTimer(o.board_window, kBoardAnimationTimer, kBoardAnimationMs, nullptr);
 
     HANDLE worker = CreateThread(nullptr, 0, overlay_worker, &o, 0, nullptr);
     if (worker) CloseHandle(worker);

@@ -14,6 +14,7 @@
 inline constexpr wchar_t kGameExe[] = L"Hollowmaze-Win64-Shipping.exe";
 
 struct OverlayFiles {
+    std::string dir;
     std::string timer_enabled, timer_text, board_toggle, board_tsv, board_demo_tsv;
 };
 OverlayFiles overlay_files(); // in the data directory, which it creates
@@ -38,8 +39,8 @@ inline constexpr DWORD kWorkerPassMs = 120;
 HWND create_board_window(Overlay& o);
 HWND create_timer_window(Overlay& o);
 
-// The worker thread: polls every 120 ms until the game has come and gone (or never came within
-// five minutes), then ends the window thread's message loop.
+// The worker thread: follows the data files and the game process until the game has come and
+// gone (or never came within five minutes), then ends the window thread's message loop.
 DWORD WINAPI overlay_worker(void* overlay);
 
 // Notice mode: one card with `text` until the game runs or three minutes have passed.

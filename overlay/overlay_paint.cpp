@@ -298,6 +298,55 @@ TimerView make_timer_view(const TimerState& t) {
     return {t.running, utf8_to_wide(timer_time_text(t)), utf8_to_wide(timer_segment_text(t))};
 }
 
+namespace {
+
+constexpr int kGlyphOrigin = 20; // room for a glyph reaching left of its box
+const RectF kTimeRect(38, 2, 340, 56);
+
+std::unique_ptr<Gdiplus::Font> time_font() {
+    return kvr::ui::make_font(44, true);
+}
+
+TimeGlyph draw_glyph(wchar_t c) {
+    TimeGlyph glyph;
+    glyph.picture = PixelFrame(96, static_cast<int>(kTimeRect.Height));
+    const RectF box(kGlyphOrigin, 0, 76, kTimeRect.Height);
+    draw_into(
+        glyph.picture,
+        [&](Gdiplus::Graphics& g) {
+            const auto font = time_font();
+            const wchar_t text[2] = {c, 0};
+            kvr::ui::draw_text(g, text, *font, box, 0xFF3C2E1E, Align::start);
+            // The character's own box, as DrawString lays it out, gives its advance.
+            const auto format = kvr::ui::text_format(Align::start, Align::start);
+            const Gdiplus::CharacterRange range(0, 1);
+            format->SetMeasurableCharacterRanges(1, &range);
+            Gdiplus::Region region;
+            if (g.MeasureCharacterRanges(text, 1, font.get(), box, format.get(), 1, &region) ==
+                Gdiplus::Ok) {
+                RectF bounds;
+                region.GetBounds(&bounds, &g);
+                glyph.advance = bounds.Width;
+            }
+        },
+        TextOn::transparent);
+    return glyph;
+}
+
+void set_time(TimerPainter& p, const std::wstring& time) {
+    float pen = kTimeRect.X - kGlyphOrigin;
+    const int top = static_cast<int>(kTimeRect.Y);
+    for (wchar_t c : time) {
+        auto it = p.glyphs.find(c);
+        if (it == p.glyphs.end()) it = p.glyphs.emplace(c, draw_glyph(c)).first;
+        blend_layer(p.frame, it->second.picture, round_px(pen), top, p.frame.bounds());
+        pen += it->second.advance;
+    }
+    p.time_right = std::min(p.frame.width, round_px(pen) + kGlyphOrigin + 8);
+}
+
+} // namespace
+
 const PixelFrame& compose_timer(TimerPainter& p, const TimerView& view, int width, int height) {
     const std::wstring key = (view.running ? L"1" : L"0") + view.segment;
     if (p.background.width != width || p.background.height != height || key != p.background_key) {
@@ -312,10 +361,7 @@ const PixelFrame& compose_timer(TimerPainter& p, const TimerView& view, int widt
         p.background_key = key;
     }
     p.frame = p.background;
-    draw_into(p.frame, [&](Gdiplus::Graphics& g) {
-        const auto big = kvr::ui::make_font(44, true);
-        kvr::ui::draw_text(g, view.time, *big, RectF(38, 2, 340, 56), 0xFF3C2E1E, Align::start);
-    });
+    set_time(p, view.time);
     return p.frame;
 }
 

@@ -21,10 +21,19 @@ struct TimerView {
 };
 TimerView make_timer_view(const TimerState& t);
 
+// The time changes every frame but only ever shows digits, ':' and '.', so each character is
+// drawn once with GDI+ and the time is set from those pictures, as DrawString would lay it out.
+struct TimeGlyph {
+    PixelFrame picture; // the character drawn at kGlyphOrigin
+    float advance = 0;  // how far the next character starts
+};
+
 struct TimerPainter {
     PixelFrame background; // card, dot and segment line of `background_key`
     std::wstring background_key;
+    std::map<wchar_t, TimeGlyph> glyphs;
     PixelFrame frame;
+    int time_right = 0; // right edge of the time just set
 };
 const PixelFrame& compose_timer(TimerPainter& p, const TimerView& view, int width, int height);
 

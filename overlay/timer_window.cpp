@@ -5,6 +5,8 @@
 #include "overlay/overlay_paint.h"
 #include "ui_kit/kit.h"
 
+#include <algorithm>
+
 namespace {
 
 // What the strip showed last; a refresh that would draw the same picture skips the repaint.
@@ -12,7 +14,13 @@ struct TimerWindow {
     Overlay* overlay;
     TimerView shown;
     TimerPainter painter;
+    bool visible = false;
+    HDC dc = nullptr; // the window's own (CS_OWNDC), kept for its lifetime
 };
+
+constexpr int kWidth = kvr::ui::kTimerWindow.width;
+constexpr int kHeight = kvr::ui::kTimerWindow.height;
+constexpr PixelRect kTimeArea{38, 2, 340, 56}; // where the time is drawn
 
 TimerView current_view(Overlay& o, bool refresh) {
     std::lock_guard<std::mutex> hold(o.lock);
@@ -20,15 +28,28 @@ TimerView current_view(Overlay& o, bool refresh) {
     return make_timer_view(o.timer);
 }
 
+// The refresh runs 33 times a second for as long as the race lasts, so it draws straight to the
+// window's own device context instead of going through an invalidation and WM_PAINT: under Wine
+// every one of those steps is a round trip to the wineserver.
 void on_refresh(HWND window, TimerWindow& w) {
-    if (current_view(*w.overlay, true) != w.shown) kvr::ui::request_repaint(window);
+    const TimerView now = current_view(*w.overlay, true);
+    if (!w.visible || now == w.shown) return; // a hidden strip is painted when it shows
+    // Mostly only the time changes; then only its part of the strip is copied.
+    const bool time_only = now.running == w.shown.running && now.segment == w.shown.segment;
+    w.shown = now;
+    const int before = w.painter.time_right;
+    const PixelFrame& frame = compose_timer(w.painter, w.shown, kWidth, kHeight);
+    PixelRect part = frame.bounds();
+    if (time_only) {
+        part = kTimeArea;
+        part.w = std::max(before, w.painter.time_right) - part.x;
+    }
+    if (w.dc) show_frame(w.dc, frame, part);
 }
 
 void on_paint(HWND window, TimerWindow& w) {
     w.shown = current_view(*w.overlay, false);
-    RECT r{};
-    GetClientRect(window, &r);
-    present_frame(window, compose_timer(w.painter, w.shown, r.right - r.left, r.bottom - r.top));
+    present_frame(window, compose_timer(w.painter, w.shown, kWidth, kHeight));
 }
 
 LRESULT CALLBACK timer_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -43,6 +64,9 @@ LRESULT CALLBACK timer_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     case WM_TIMER:
         if (wparam == kTimerRefreshTimer) on_refresh(window, *w);
         return 0;
+    case WM_SHOWWINDOW:
+        w->visible = wparam != 0;
+        break;
     }
     return DefWindowProcW(window, message, wparam, lparam);
 }
@@ -50,8 +74,10 @@ LRESULT CALLBACK timer_window_proc(HWND window, UINT message, WPARAM wparam, LPA
 } // namespace
 
 HWND create_timer_window(Overlay& o) {
-    static TimerWindow state{&o, {}, {}};
-    HWND window = kvr::ui::create_card_window(kvr::ui::kTimerWindow, timer_window_proc, &state);
+    static TimerWindow state{&o, {}, {}, false, nullptr};
+    HWND window =
+        kvr::ui::create_card_window(kvr::ui::kTimerWindow, timer_window_proc, &state, CS_OWNDC);
+    if (window) state.dc = GetDC(window);
     if (window)
         kvr::ui::round_window_corners(window, kvr::ui::kTimerWindow.width,
                                       kvr::ui::kTimerWindow.height, kvr::ui::kTimerFrame.radius);

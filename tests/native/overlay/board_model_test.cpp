@@ -71,14 +71,17 @@ TEST(BoardPoll, ChangesPlaceholdersAndScrollReset) {
     EXPECT_FALSE(board_poll(s, "WEEK\tW5\tMon\nR\teasy\tarcade\t1\tA\t1\t1\n"));
     EXPECT_EQ(s.scroll, 80);
 
-    // Emptied after content: placeholders, lists kept, and it repeats every poll.
+    // Emptied after content: placeholders once, lists kept, and the list can be scrolled.
     EXPECT_TRUE(board_poll(s, ""));
     EXPECT_EQ(s.board.week_label, "无数据");
     EXPECT_EQ(week_window_text(s.board), "窗口 请先运行启动器同步");
     EXPECT_EQ(rows_to_show(s).size(), 1u);
     s.scroll = 40;
-    EXPECT_TRUE(board_poll(s, ""));
-    EXPECT_EQ(s.scroll, 0);
+    EXPECT_FALSE(board_poll(s, ""));
+    EXPECT_EQ(s.scroll, 40);
+    // The same content written back replaces the placeholders again.
+    EXPECT_TRUE(board_poll(s, "WEEK\tW5\tMon\nR\teasy\tarcade\t1\tA\t1\t1\n"));
+    EXPECT_EQ(s.board.week_label, "W5");
 
     // New content without a WEEK line resets the week texts.
     board_poll(s, "S\t1\tA\t5\n");

@@ -89,7 +89,7 @@ TEST(TimerPoll, SwitchedOffNeverShows) {
     EXPECT_FALSE(switch_file_has("", '1'));
 }
 
-TEST(GameWatch, LooksEveryEighthPassAndEndsWhenTheGameIsGone) {
+TEST(GameWatch, LooksAboutOnceASecondAndEndsWhenTheGameIsGone) {
     GameWatch w;
     int asked = 0;
     bool running = true;
@@ -97,23 +97,21 @@ TEST(GameWatch, LooksEveryEighthPassAndEndsWhenTheGameIsGone) {
         ++asked;
         return running;
     };
-    for (int i = 0; i < 16; ++i)
-        EXPECT_FALSE(game_watch_pass(w, 1000, game));
-    EXPECT_EQ(asked, 2);
+    for (uint64_t t = 0; t < 2000; t += 120)
+        EXPECT_FALSE(game_watch_due(w, t, game));
+    EXPECT_EQ(asked, 2); // at 960 and 1920 ms
     EXPECT_TRUE(w.seen);
+    EXPECT_EQ(ms_until_check(w, 2000), 1920u + 960 - 2000);
     running = false;
-    for (int i = 0; i < 7; ++i)
-        EXPECT_FALSE(game_watch_pass(w, 2000, game));
-    EXPECT_TRUE(game_watch_pass(w, 2000, game));
+    EXPECT_FALSE(game_watch_due(w, 2800, game));
+    EXPECT_TRUE(game_watch_due(w, 2880, game));
 }
 
 TEST(GameWatch, GivesUpAfterFiveMinutesWithoutTheGame) {
     GameWatch w;
     auto absent = [] { return false; };
-    for (int i = 0; i < 7; ++i)
-        game_watch_pass(w, 0, absent);
-    EXPECT_FALSE(game_watch_pass(w, kGameWaitMs, absent));
-    for (int i = 0; i < 7; ++i)
-        game_watch_pass(w, 0, absent);
-    EXPECT_TRUE(game_watch_pass(w, kGameWaitMs + 1, absent));
+    EXPECT_FALSE(game_watch_due(w, kGameWaitMs, absent));
+    EXPECT_FALSE(game_watch_due(w, kGameWaitMs + 500, absent)); // not due yet
+    EXPECT_TRUE(game_watch_due(w, kGameWaitMs + 960, absent));
+    EXPECT_EQ(ms_until_check(w, kGameWaitMs + 5000), 0u);
 }

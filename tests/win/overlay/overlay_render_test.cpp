@@ -200,6 +200,20 @@ TEST(TimerRender, RunningAndStoppedStrips) {
     EXPECT_TRUE(is_accent_gold(pixel(*running, 210, 1)));
     EXPECT_TRUE(corners_transparent(*running));
 
+    // The time is set from one picture per character; it must sit where DrawString puts it.
+    auto direct = kvr::ui::render_card(420, 96, [&](Gdiplus::Graphics& g, int w, int h) {
+        kvr::ui::draw_card_frame(g, w, h, kvr::ui::kTimerFrame);
+        kvr::ui::draw_text(g, v.time, *kvr::ui::make_font(44, true), Gdiplus::RectF(38, 2, 340, 56),
+                           0xFF3C2E1E, kvr::ui::Align::start);
+    });
+    save(*direct, "overlay_timer_drawstring");
+    const auto composed_span = ink_span(*running, 38, 8, 340, 44);
+    const auto direct_span = ink_span(*direct, 38, 8, 340, 44);
+    EXPECT_NEAR(composed_span.first, direct_span.first, 2);
+    EXPECT_NEAR(composed_span.second, direct_span.second, 3);
+    EXPECT_NEAR(ink(*running, 38, 8, 340, 44), ink(*direct, 38, 8, 340, 44),
+                ink(*direct, 38, 8, 340, 44) / 10);
+
     timer_poll(t, "1|3600|9|终点|1", 0);
     v = make_timer_view(t);
     EXPECT_EQ(v.time, L"60:00.00");

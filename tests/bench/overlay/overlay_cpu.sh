@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# CPU time of kvr_overlay over 60 s with the timer strip running and the board hidden, while the
+# (fake) game runs, under Wine and an X display.
+# Usage: tests/bench/overlay/overlay_cpu.sh <win64 build dir> [seconds]
+# KVR_TIMER_ENABLED / KVR_TIMER_TEXT change timer.enabled / timer.txt; KVR_NO_GAME=1 measures the
+# wait for a game that does not come.
+# Needs DISPLAY (an Xvfb will do). Prints the overlay's share of one core, and the wineserver's
+# for the same period (it serves every Wine process, so it is shown for reference only).
+set -euo pipefail
+build=$(cd "${1:?win64 build dir}" && pwd)
+seconds=${2:-60}
+here=$(cd "$(dirname "$0")/../../.." && pwd)
+. "$here/scripts/wine-env.sh" "$build"
+"$here/scripts/wine-prefix.sh" "$build" >/dev/null
+
+work=$(mktemp -d /tmp/kvr-overlay-cpu.XXXXXX)
+data="$work/local/KVR-Race/data"
+mkdir -p "$data"
+printf "%s" "${KVR_TIMER_ENABLED-1}" >"$data/timer.enabled"
+printf "%s" "${KVR_TIMER_TEXT-1|12.5|3|Sunken Archive}" >"$data/timer.txt"
+printf 0 >"$data/board.toggle"
+# The week's board as the launcher leaves it (the demo board is normally absent).
+for i in $(seq 1 30); do
+    printf 'R\teasy\tmain\t%d\tRunner_%d\t%d.25\t%d\n' "$i" "$i" $((600 + i * 13)) $((300 - i))
+done >"$data/board.tsv"
+cp "$(find "$build" -name kvr_overlay.exe -not -path '*wineprefix*' | head -1)" "$work/"
+envrun=$(find "$build" -name kvr_envrun.exe -not -path '*wineprefix*' | head -1)
+game_exe=$(find "$build" -name Hollowmaze-Win64-Shipping.exe -not -path '*wineprefix*' | head -1)
+
+setsid wine "$envrun" "LOCALAPPDATA=Z:${work//\//\\}\\local" -- "Z:${work//\//\\}\\kvr_overlay.exe" \
+    </dev/null >"$work/run.log" 2>&1 &
+launcher=$!
+game=""
+if [ -z "${KVR_NO_GAME:-}" ]; then
+    mkdir -p "$work/game"
+    cp "$game_exe" "$work/game/"
+    printf 'sleep %d\n' $(((seconds + 30) * 1000)) >"$work/game/Hollowmaze-Win64-Shipping.script"
+    setsid wine "Z:${work//\//\\}\\game\\Hollowmaze-Win64-Shipping.exe" </dev/null >/dev/null 2>&1 &
+    game=$!
+fi
+cleanup() {
+    [ -n "${pid:-}" ] && kill "$pid" 2>/dev/null || true
+    [ -n "$game" ] && kill "$game" 2>/dev/null || true
+    kill "$launcher" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+pid=""
+for _ in $(seq 1 100); do
+    # Wine shows the program's command line with its Windows path.
+    pid=$(pgrep -f "^Z:.*${work##*/}.kvr_overlay.exe" | head -1 || true)
+    [ -n "$pid" ] && break
+    sleep 0.1
+done
+[ -n "$pid" ] || { echo "overlay did not start" >&2; exit 1; }
+sleep 5 # start-up and the first paints are not what is measured
+
+ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+server=$(pgrep -u "$(id -u)" -x wineserver | head -1 || true)
+hz=$(getconf CLK_TCK)
+a=$(ticks "$pid"); sa=${server:+$(ticks "$server")}
+sleep "$seconds"
+b=$(ticks "$pid"); sb=${server:+$(ticks "$server")}
+awk -v t=$((b - a)) -v hz="$hz" -v s="$seconds" \
+    'BEGIN { printf "kvr_overlay: %.2f s CPU in %d s = %.2f%% of one core\n", t/hz, s, 100*t/hz/s }'
+if [ -n "$server" ]; then
+    awk -v t=$((sb - sa)) -v hz="$hz" -v s="$seconds" \
+        'BEGIN { printf "wineserver (all Wine processes): %.2f%% of one core\n", 100*t/hz/s }'
+fi
