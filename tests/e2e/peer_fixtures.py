@@ -24,13 +24,18 @@ def race_server():
     server.stop()
 
 
+# The LiveSplit port is machine-wide: a demo or another build tree may hold it for a while.
+PORT_WAIT_SECONDS = 60
+
+
 @pytest.fixture
 def livesplit():
-    """Starts LiveSplit peers on 127.0.0.1:16834: livesplit(style=..., phase=..., hung=...)."""
+    """Starts LiveSplit peers on 127.0.0.1:16834: livesplit(style=..., phase=..., hung=...).
+    A port held by another program is waited for (up to a minute) instead of failing at once."""
     peers = []
 
     def start(**options):
-        peer = LiveSplitPeer(**options).start()
+        peer = LiveSplitPeer(**options).start(wait_port=PORT_WAIT_SECONDS)
         peers.append(peer)
         return peer
     yield start

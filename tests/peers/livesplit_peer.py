@@ -5,13 +5,46 @@ Styles:
   unknown commands; "getfinaltime" answers the personal best while the run is not ended.
 - "older": replies end in "\\r\\n"; times like "12:34.56" (or "1:02:03.45"); "0.00" for no time.
 - hung=True: accepts connections and reads commands but never answers.
+- garbage=True: answers every command with random bytes (NULs, stray line feeds, invalid UTF-8,
+  lines longer than the launcher's reply buffer), always ending in a line feed.
+- split_ms=N: every reply is sent in three pieces with N ms between them (one TCP segment
+  each), as a busy LiveSplit or a slow loopback can deliver it.
+
+The port is machine-wide: start(wait_port=S) keeps trying to bind it for up to S seconds when
+another program holds it, and port_is_free(wait=S) waits for it to be released.
 
 Times are seconds (float) or None for "no time". Every command received is recorded in order.
 """
+import random
 import socket
 import threading
+import time
 
 PORT = 16834
+
+
+def _bind(port):
+    s = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    try:
+        s.bind(("127.0.0.1", port))
+    except OSError:
+        s.close()
+        raise
+    return s
+
+
+def port_is_free(wait=0.0):
+    """True once nothing listens on the LiveSplit port (waiting up to `wait` seconds)."""
+    end = time.time() + wait
+    while True:
+        try:
+            _bind(PORT).close()
+            return True
+        except OSError:
+            if time.time() >= end:
+                return False
+            time.sleep(1.0)
 
 
 def current_time_text(seconds):
@@ -32,7 +65,7 @@ def older_time_text(seconds):
 
 class LiveSplitPeer:
     def __init__(self, style="current", phase="Ended", final=754.56, last_split=754.56,
-                 current=754.56, pb=700.25, hung=False):
+                 current=754.56, pb=700.25, hung=False, garbage=False, split_ms=0):
         self.style = style
         self.phase = phase
         self.final = final
@@ -40,15 +73,24 @@ class LiveSplitPeer:
         self.current = current
         self.pb = pb
         self.hung = hung
+        self.garbage = garbage
+        self.split_ms = split_ms
+        self._rng = random.Random(16834)
         self.commands = []
         self._lock = threading.Lock()
         self._sock = None
         self._conns = []
 
-    def start(self):
-        s = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-        s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-        s.bind(("127.0.0.1", PORT))
+    def start(self, wait_port=0.0):
+        end = time.time() + wait_port
+        while True:
+            try:
+                s = _bind(PORT)
+                break
+            except OSError:
+                if time.time() >= end:
+                    raise
+                time.sleep(1.0)
         s.listen(16)
         self._sock = s
         threading.Thread(target=self._accept_loop, daemon=True).start()
@@ -86,6 +128,20 @@ class LiveSplitPeer:
             return fmt(self.current)
         return None
 
+    def garbage_reply(self):
+        size = self._rng.choice([1, 7, 64, 300, 511, 512, 900])
+        data = bytearray(self._rng.getrandbits(8) for _ in range(size))
+        return bytes(data) + b"\n"
+
+    def _send(self, conn, data):
+        if not self.split_ms or len(data) < 3:
+            conn.sendall(data)
+            return
+        cuts = [len(data) // 3, 2 * len(data) // 3]
+        for piece in (data[:cuts[0]], data[cuts[0]:cuts[1]], data[cuts[1]:]):
+            conn.sendall(piece)
+            time.sleep(self.split_ms / 1000.0)
+
     def _accept_loop(self):
         sock = self._sock
         while True:
@@ -99,6 +155,7 @@ class LiveSplitPeer:
     def _serve(self, conn):
         end = "\n" if self.style == "current" else "\r\n"
         pending = b""
+        conn.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
         with conn:
             while True:
                 try:
@@ -115,9 +172,13 @@ class LiveSplitPeer:
                         self.commands.append(command)
                     if self.hung:
                         continue
-                    reply = self.reply_to(command)
-                    if reply is not None:
+                    if self.garbage:
+                        data = self.garbage_reply()
+                    else:
+                        reply = self.reply_to(command)
+                        data = None if reply is None else (reply + end).encode("utf-8")
+                    if data is not None:
                         try:
-                            conn.sendall((reply + end).encode("utf-8"))
+                            self._send(conn, data)
                         except OSError:
                             return

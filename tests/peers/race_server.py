@@ -7,10 +7,17 @@ In a test:
     server.requests_to("/submit")          # what arrived
     server.stop()                          # not listening any more (start() again re-binds)
 
+Faults (each for one path, or "*" for every path):
+    server.answer_everywhere(500, "{...}") # every endpoint answers this
+    server.slow(40, "/submit")             # the answer comes after 40 s
+    server.cut_off(10, "*")                # the full length is announced, 10 bytes come, then close
+    server.strict_json = True              # /submit answers 400 to a body that is not JSON
+
 From a shell: python3 race_server.py [--port N] [--record requests.jsonl]
 """
 import argparse
 import json
+import socket
 import threading
 import time
 from dataclasses import dataclass, field
@@ -46,6 +53,9 @@ class Request:
     path: str  # with the query string
     headers: dict
     body: bytes
+    status: int = 0          # the answer's status
+    answer: bytes = b""      # the answer's body as meant
+    delivered: bool = False  # the whole answer went out (not cut off, client still there)
 
     def json(self):
         return json.loads(self.body.decode("utf-8"))
@@ -58,6 +68,9 @@ class RaceServer:
     submit: tuple = (200, {"accepted": True, "token": "tok-1", "rank": 3, "points": 120})
     delay: float = 0.0      # seconds to wait before answering (slow server)
     record_path: str = ""   # also append every request as a JSON line here
+    delays: dict = field(default_factory=dict)  # path (or "*") -> seconds before the answer
+    cuts: dict = field(default_factory=dict)    # path (or "*") -> body bytes sent before closing
+    strict_json: bool = False  # /submit refuses (400) a body that does not parse as JSON
 
     def __post_init__(self):
         self._lock = threading.Lock()
@@ -104,6 +117,18 @@ class RaceServer:
     def huge(self, path, size):
         self.answer(path, 200, b"x" * size, "text/plain")
 
+    def answer_everywhere(self, status, body, content_type="application/json"):
+        """Every endpoint the launcher uses (GET files, /submit, /client/log) answers this."""
+        for path in [*default_answers(), "/submit", "/client/log"]:
+            self.answer(path, status, body, content_type)
+
+    def slow(self, seconds, path="*"):
+        self.delays[path] = seconds
+
+    def cut_off(self, sent_bytes, path="*"):
+        """The answer announces its whole length, sends `sent_bytes` of its body and closes."""
+        self.cuts[path] = sent_bytes
+
     # ---- what arrived -----------------------------------------------------------------------
     def requests_to(self, path):
         with self._lock:
@@ -123,8 +148,14 @@ class RaceServer:
                                         "body": request.body.decode("utf-8", "replace")},
                                        ensure_ascii=False) + "\n")
 
-    def _answer_for(self, method, path):
+    def _fault(self, table, path):
         path = path.split("?", 1)[0]
+        return table.get(path, table.get("*"))
+
+    def _answer_for(self, method, path, body=b""):
+        path = path.split("?", 1)[0]
+        if method == "POST" and path == "/submit" and self.strict_json and not _is_json(body):
+            return 400, "application/json", b'{"accepted": false, "error": "body is not JSON"}'
         if path in self.answers:
             return self.answers[path]
         if method == "POST" and path == "/submit":
@@ -136,6 +167,14 @@ class RaceServer:
         return 404, "text/plain", b"not found"
 
 
+def _is_json(body):
+    try:
+        json.loads(body.decode("utf-8"))
+        return True
+    except ValueError:
+        return False
+
+
 class _Handler(BaseHTTPRequestHandler):
     peer: RaceServer = None
     protocol_version = "HTTP/1.1"
@@ -143,19 +182,31 @@ class _Handler(BaseHTTPRequestHandler):
     def _serve(self, method):
         length = int(self.headers.get("Content-Length") or 0)
         body = self.rfile.read(length) if length else b""
-        self.peer._record(Request(method, self.path, dict(self.headers.items()), body))
-        if self.peer.delay:
-            time.sleep(self.peer.delay)
-        status, content_type, data = self.peer._answer_for(method, self.path)
+        request = Request(method, self.path, dict(self.headers.items()), body)
+        self.peer._record(request)
+        delay = self.peer._fault(self.peer.delays, self.path) or self.peer.delay
+        if delay:
+            time.sleep(delay)
+        status, content_type, data = self.peer._answer_for(method, self.path, body)
+        cut = self.peer._fault(self.peer.cuts, self.path)
+        request.status, request.answer = status, data
         try:
             self.send_response(status)
             self.send_header("Content-Type", content_type)
             self.send_header("Content-Length", str(len(data)))
             self.send_header("Connection", "close")
             self.end_headers()
-            self.wfile.write(data)
+            self.wfile.write(data if cut is None else data[:cut])
+            self.wfile.flush()
+            request.delivered = cut is None
         except (BrokenPipeError, ConnectionResetError):
             pass  # the client gave up waiting
+        if cut is not None:
+            # Gone without the rest of the body, as a crashed server or a dropped link leaves it.
+            try:
+                self.connection.shutdown(socket.SHUT_RDWR)
+            except OSError:
+                pass
         self.close_connection = True
 
     def do_GET(self):
