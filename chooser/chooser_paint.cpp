@@ -2,9 +2,11 @@
 
 #include "ui_kit/card_text.h"
 #include "ui_kit/data_files.h"
+#include "ui_kit/frame_render.h"
 #include "ui_kit/shapes.h"
 
 using Gdiplus::RectF;
+using kvr::PixelFrame;
 using kvr::ui::Align;
 using kvr::ui::Argb;
 using kvr::ui::with_alpha;
@@ -15,71 +17,98 @@ constexpr Argb kInk = 0xFF3A2C1C;
 constexpr Argb kMuted = 0xFF8C7860;
 constexpr Argb kRingGold = 0xE2A83C;
 
-RectF to_rect(const ChooserRect& r) {
-    return RectF(r.x, r.y, r.w, r.h);
+// A hovered panel that is not selected lifts by 2 px.
+kvr::RoundedBox panel_box(const ChooserState& s, int i, float width) {
+    const ChooserRect r = panel_rect(i, width);
+    const float lift = i == s.hover && i != s.selected ? 2.0f : 0.0f;
+    return {r.x, r.y - lift, r.w, r.h, 14};
 }
 
-struct ChooserFonts {
-    std::unique_ptr<Gdiplus::Font> title = kvr::ui::make_font(24, true);
-    std::unique_ptr<Gdiplus::Font> subtitle = kvr::ui::make_font(12.5f, false);
-    std::unique_ptr<Gdiplus::Font> label = kvr::ui::make_font(26, true);
-    std::unique_ptr<Gdiplus::Font> badge = kvr::ui::make_font(12, false);
-    std::unique_ptr<Gdiplus::Font> button = kvr::ui::make_font(20, true);
-};
+kvr::RoundedBox badge_box(const kvr::RoundedBox& panel, float width) {
+    return {width - 166, panel.y + 28, 104, 30, 15};
+}
 
-void draw_panel(Gdiplus::Graphics& g, float w, int i, const ChooserState& s,
-                const ChooserFonts& f) {
-    const bool selected = i == s.selected;
-    const bool hovered = i == s.hover && !selected;
-    RectF r = to_rect(panel_rect(i, w));
-    if (hovered) r.Y -= 2; // a hovered panel lifts a little
-    if (selected)
-        kvr::ui::fill_rounded_rect(g, r, 14, 0xF6FBE0A4, 0xFFCE923A, 2.2f);
-    else
-        kvr::ui::fill_rounded_rect(g, r, 14, hovered ? 0xE1F6ECD4 : 0xBEF1E6CC, 0x96CAB28E, 1);
+void draw_base(Gdiplus::Graphics& g, int width, int height) {
+    const auto w = static_cast<float>(width);
+    kvr::ui::draw_card_frame(g, width, height, kvr::ui::kChooserFrame);
+    kvr::ui::draw_text(g, L"选择本周挑战难度", *kvr::ui::make_font(24, true),
+                       RectF(34, 30, w - 68, 36), kInk, Align::start);
+    kvr::ui::draw_text(g, L"选好后请在游戏内选择相同难度", *kvr::ui::make_font(12.5f, false),
+                       RectF(34, 70, w - 68, 22), kMuted, Align::start);
+}
 
-    if (selected && s.pulse > 0) {
-        const float j = ring_grow(s.pulse);
-        kvr::ui::stroke_rounded_rect(g, RectF(r.X - j, r.Y - j, r.Width + 2 * j, r.Height + 2 * j),
-                                     16, with_alpha(ring_alpha(s.pulse), kRingGold), 2.5f);
+// Panel, badge and button shapes, filled in memory; their texts come next with GDI+.
+void fill_shapes(PixelFrame& out, const ChooserState& s, bool hot, float w, float h) {
+    const kvr::PixelRect all = out.bounds();
+    for (int i = 0; i < 3; ++i) {
+        const kvr::RoundedBox panel = panel_box(s, i, w);
+        if (i == s.selected)
+            kvr::fill_rounded(out, panel, 0xF6FBE0A4, 0xFFCE923A, 2.2f, all);
+        else
+            kvr::fill_rounded(out, panel, i == s.hover ? 0xE1F6ECD4 : 0xBEF1E6CC, 0x96CAB28E, 1,
+                              all);
+        // The selected badge's border breathes and is drawn with every frame.
+        if (i == s.selected)
+            kvr::fill_rounded(out, badge_box(panel, w), 0xFAF6BA68, 0, 0, all);
+        else
+            kvr::fill_rounded(out, badge_box(panel, w), 0x3CF0E4C8, 0x78CDB491, 1, all);
     }
-    kvr::ui::draw_text(g, kvr::ui::utf8_to_wide(kChoices[i].label), *f.label,
-                       RectF(64, r.Y, 200, 86), kInk, Align::start, Align::centre);
+    const ChooserRect b = confirm_rect(w, h);
+    kvr::fill_rounded(out, {b.x, b.y, b.w, b.h, 14}, hot ? 0xFCF8BA68 : 0xF8F4AE58, 0xFFCE923A,
+                      1.8f, all);
+}
 
-    const RectF badge(w - 166, r.Y + 28, 104, 30);
-    if (selected) {
-        kvr::ui::fill_rounded_rect(g, badge, 15, 0xFAF6BA68,
-                                   with_alpha(badge_border_alpha(s.clock), kRingGold), 1.4f);
-        kvr::ui::draw_text(g, L"已选择", *f.badge, badge, 0xFF4A3416, Align::centre, Align::centre);
-    } else {
-        kvr::ui::fill_rounded_rect(g, badge, 15, 0x3CF0E4C8, 0x78CDB491, 1);
-        kvr::ui::draw_text(g, L"点击选择", *f.badge, badge, kMuted, Align::centre, Align::centre);
+void draw_texts(Gdiplus::Graphics& g, const ChooserState& s, float w, float h) {
+    const auto label = kvr::ui::make_font(26, true);
+    const auto badge = kvr::ui::make_font(12, false);
+    for (int i = 0; i < 3; ++i) {
+        const kvr::RoundedBox panel = panel_box(s, i, w);
+        kvr::ui::draw_text(g, kvr::ui::utf8_to_wide(kChoices[i].label), *label,
+                           RectF(64, panel.y, 200, 86), kInk, Align::start, Align::centre);
+        const kvr::RoundedBox b = badge_box(panel, w);
+        const bool on = i == s.selected;
+        kvr::ui::draw_text(g, on ? L"已选择" : L"点击选择", *badge, RectF(b.x, b.y, b.w, b.h),
+                           on ? 0xFF4A3416 : kMuted, Align::centre, Align::centre);
     }
+    const ChooserRect b = confirm_rect(w, h);
+    kvr::ui::draw_text(g, L"进入游戏", *kvr::ui::make_font(20, true), RectF(b.x, b.y, b.w, b.h),
+                       0xFF3E2E18, Align::centre, Align::centre);
 }
 
 } // namespace
 
-void paint_chooser_card(Gdiplus::Graphics& g, int width, int height, const ChooserState& s,
-                        bool confirm_hot) {
+const PixelFrame& compose_chooser(ChooserPainter& p, const ChooserState& s, bool confirm_hot,
+                                  int width, int height) {
     const auto w = static_cast<float>(width);
     const auto h = static_cast<float>(height);
-    const ChooserFonts f;
-    kvr::ui::draw_card_frame(g, width, height, kvr::ui::kChooserFrame);
-    kvr::ui::draw_text(g, L"选择本周挑战难度", *f.title, RectF(34, 30, w - 68, 36), kInk,
-                       Align::start);
-    kvr::ui::draw_text(g, L"选好后请在游戏内选择相同难度", *f.subtitle, RectF(34, 70, w - 68, 22),
-                       kMuted, Align::start);
-    for (int i = 0; i < 3; ++i)
-        draw_panel(g, w, i, s, f);
-
-    const RectF button = to_rect(confirm_rect(w, h));
-    kvr::ui::fill_rounded_rect(g, button, 14, confirm_hot ? 0xFCF8BA68 : 0xF8F4AE58, 0xFFCE923A,
-                               1.8f);
-    kvr::ui::draw_text(g, L"进入游戏", *f.button, button, 0xFF3E2E18, Align::centre, Align::centre);
-
-    for (const kvr::Particle& p : s.particles) {
-        const Argb rgb = (Argb{p.r} << 16) | (Argb{p.g} << 8) | p.b;
-        kvr::ui::fill_ellipse(g, RectF(p.x - p.size / 2, p.y - p.size / 2, p.size, p.size),
-                              with_alpha(kvr::particle_alpha(p), rgb));
+    if (p.base.width != width || p.base.height != height) {
+        p = ChooserPainter{};
+        p.base = PixelFrame(width, height);
+        kvr::ui::draw_into(p.base, [&](Gdiplus::Graphics& g) { draw_base(g, width, height); });
     }
+    const std::string key = std::to_string(s.selected) + '/' + std::to_string(s.hover) + '/' +
+                            (confirm_hot ? "hot" : "");
+    if (key != p.card_key || p.card.px.empty()) {
+        p.card = p.base;
+        fill_shapes(p.card, s, confirm_hot, w, h);
+        kvr::ui::draw_into(p.card, [&](Gdiplus::Graphics& g) { draw_texts(g, s, w, h); });
+        p.card_key = key;
+    }
+    p.frame = p.card;
+    const kvr::PixelRect all = p.frame.bounds();
+    const kvr::RoundedBox selected = panel_box(s, s.selected, w);
+    kvr::fill_rounded(p.frame, badge_box(selected, w), 0,
+                      with_alpha(badge_border_alpha(s.clock), kRingGold), 1.4f, all);
+    if (s.pulse > 0) {
+        // A ring that widens and fades around the panel just chosen.
+        const float j = ring_grow(s.pulse);
+        kvr::fill_rounded(
+            p.frame, {selected.x - j, selected.y - j, selected.w + 2 * j, selected.h + 2 * j, 16},
+            0, with_alpha(ring_alpha(s.pulse), kRingGold), 2.5f, all);
+    }
+    for (const kvr::Particle& q : s.particles)
+        kvr::fill_circle(
+            p.frame, q.x, q.y, q.size,
+            with_alpha(kvr::particle_alpha(q), (Argb{q.r} << 16) | (Argb{q.g} << 8) | q.b));
+    return p.frame;
 }

@@ -1,9 +1,20 @@
-// The chooser card, drawn from the model; the window paints it through paint_buffered and the
-// Windows tests through render_card.
+// The chooser card. It animates every frame (the selected badge breathes), so a painter keeps
+// the card as drawn for the current selection, hover and button state, and composes each frame
+// from it plus the moving parts: the badge's border, the pulse ring and the sparks. The window
+// shows the composed frame and the Windows tests check it.
 #pragma once
 #include "chooser/chooser_model.h"
-#include "ui_kit/gdiplus.h"
+#include "common/pixel_frame.h"
+
+#include <string>
+
+struct ChooserPainter {
+    kvr::PixelFrame base; // card, title and subtitle
+    kvr::PixelFrame card; // base with the panels and button of `card_key`
+    std::string card_key;
+    kvr::PixelFrame frame;
+};
 
 // `confirm_hot`: the cursor is over the confirm button.
-void paint_chooser_card(Gdiplus::Graphics& g, int width, int height, const ChooserState& s,
-                        bool confirm_hot);
+const kvr::PixelFrame& compose_chooser(ChooserPainter& p, const ChooserState& s, bool confirm_hot,
+                                       int width, int height);

@@ -4,6 +4,7 @@
 #include "chooser/chooser_paint.h"
 
 #include "common/win32/files.h"
+#include "ui_kit/frame_render.h"
 #include "ui_kit/kit.h"
 
 #include <cstdlib>
@@ -18,6 +19,7 @@ const kvr::RandomInt kRandom = [] { return std::rand(); };
 
 struct ChooserWindow {
     ChooserState model;
+    ChooserPainter painter;
     std::string choice_path;
     bool written = false;
 };
@@ -64,11 +66,11 @@ bool cursor_on_confirm(HWND window) {
     return on_confirm(c.width, c.height, static_cast<float>(p.x), static_cast<float>(p.y));
 }
 
-void on_paint(HWND window, const ChooserWindow& c) {
-    const bool hot = cursor_on_confirm(window);
-    kvr::ui::paint_buffered(window, [&](Gdiplus::Graphics& g, int width, int height) {
-        paint_chooser_card(g, width, height, c.model, hot);
-    });
+void on_paint(HWND window, ChooserWindow& c) {
+    const ClientSize size = client_size(window);
+    kvr::ui::present_frame(window, compose_chooser(c.painter, c.model, cursor_on_confirm(window),
+                                                   static_cast<int>(size.width),
+                                                   static_cast<int>(size.height)));
 }
 
 LRESULT CALLBACK chooser_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

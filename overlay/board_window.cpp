@@ -1,6 +1,6 @@
 // The leaderboard board: a large card shown while board.toggle asks for it. Clicks switch tabs,
 // the wheel scrolls, and a 16 ms tick runs the slide, the ring and the sparks.
-#include "overlay/frame_render.h"
+#include "ui_kit/frame_render.h"
 #include "overlay/overlay_app.h"
 #include "overlay/overlay_paint.h"
 #include "ui_kit/kit.h"
@@ -77,7 +77,7 @@ void on_paint(HWND window, BoardWindow& w) {
         std::lock_guard<std::mutex> hold(w.overlay->lock);
         view = make_board_view(w.overlay->board, c.width, c.height);
     }
-    present_frame(window, compose_board(w.painter, view, c.width, c.height));
+    kvr::ui::present_frame(window, compose_board(w.painter, view, c.width, c.height));
 }
 
 LRESULT CALLBACK board_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

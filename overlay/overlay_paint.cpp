@@ -1,6 +1,6 @@
 #include "overlay/overlay_paint.h"
 
-#include "overlay/frame_render.h"
+#include "ui_kit/frame_render.h"
 #include "ui_kit/card_text.h"
 #include "ui_kit/data_files.h"
 #include "ui_kit/shapes.h"
@@ -10,8 +10,12 @@
 
 using Gdiplus::PointF;
 using Gdiplus::RectF;
+using kvr::PixelFrame;
+using kvr::PixelRect;
 using kvr::ui::Align;
 using kvr::ui::Argb;
+using kvr::ui::draw_into;
+using kvr::ui::TextOn;
 using kvr::ui::utf8_to_wide;
 using kvr::ui::with_alpha;
 
@@ -107,14 +111,14 @@ void fill_tabs(PixelFrame& out, const BoardLayout& l, const BoardView& v) {
     for (int k = 0; k < 3; ++k) {
         const BoardRect& r = l.difficulty_tabs[k];
         const bool on = k == v.difficulty_tab;
-        fill_rounded(out, {r.x, r.y, r.w, r.h, 10}, on ? 0xFCF2BE70 : 0xB4EEE0C6,
-                     on ? 0xEBC89448 : 0x78C8AC82, on ? 1.6f : 1.0f, out.bounds());
+        kvr::fill_rounded(out, {r.x, r.y, r.w, r.h, 10}, on ? 0xFCF2BE70 : 0xB4EEE0C6,
+                          on ? 0xEBC89448 : 0x78C8AC82, on ? 1.6f : 1.0f, out.bounds());
     }
     for (int k = 0; k < 4; ++k) {
         const BoardRect& r = l.ending_tabs[k];
         const bool on = k == v.ending_tab;
-        fill_rounded(out, {r.x, r.y, r.w, r.h, 9}, on ? 0xF0FAD29E : 0xB9EEE0C6,
-                     on ? 0xFFAC7026 : 0x78C8AC82, on ? 1.4f : 0.8f, out.bounds());
+        kvr::fill_rounded(out, {r.x, r.y, r.w, r.h, 9}, on ? 0xF0FAD29E : 0xB9EEE0C6,
+                          on ? 0xFFAC7026 : 0x78C8AC82, on ? 1.4f : 0.8f, out.bounds());
     }
 }
 
@@ -147,16 +151,16 @@ void fill_row_band(PixelFrame& out, float width, float t, size_t j) {
     const PixelRect all = out.bounds();
     switch (row_look(j)) {
     case RowLook::Gold:
-        fill_rounded(out, {4, t + 6, 4, 28, 2}, 0xFFD68C28, 0, 0, all);
+        kvr::fill_rounded(out, {4, t + 6, 4, 28, 2}, 0xFFD68C28, 0, 0, all);
         break;
     case RowLook::Silver:
-        fill_rounded(out, {2, t + 2, width - 4, 36, 8}, 0x78E4E2DC, 0x96AAA8A0, 1, all);
+        kvr::fill_rounded(out, {2, t + 2, width - 4, 36, 8}, 0x78E4E2DC, 0x96AAA8A0, 1, all);
         break;
     case RowLook::Bronze:
-        fill_rounded(out, {2, t + 2, width - 4, 36, 8}, 0x6EE8C8A0, 0x8CB09678, 1, all);
+        kvr::fill_rounded(out, {2, t + 2, width - 4, 36, 8}, 0x6EE8C8A0, 0x8CB09678, 1, all);
         break;
     case RowLook::Band:
-        fill_rounded(out, {2, t + 2, width - 4, 36, 8}, 0x46ECE2CD, 0, 0, all);
+        kvr::fill_rounded(out, {2, t + 2, width - 4, 36, 8}, 0x46ECE2CD, 0, 0, all);
         break;
     case RowLook::Plain:
         break;
@@ -250,10 +254,10 @@ void compose_rows(BoardPainter& p, const BoardView& v, const BoardLayout& l) {
     if (v.rows.empty()) return;
 
     const double pulse = 0.6 + 0.4 * std::sin(3 * v.clock);
-    fill_rounded(p.frame,
-                 {static_cast<float>(left) + 2, static_cast<float>(top) + 1, l.list.w - 4, 38, 9},
-                 with_alpha(static_cast<int>(pulse * 60 + 80), 0xFFD678),
-                 with_alpha(static_cast<int>(pulse * 200), kRingGold), 1.6f, clip);
+    kvr::fill_rounded(
+        p.frame, {static_cast<float>(left) + 2, static_cast<float>(top) + 1, l.list.w - 4, 38, 9},
+        with_alpha(static_cast<int>(pulse * 60 + 80), 0xFFD678),
+        with_alpha(static_cast<int>(pulse * 200), kRingGold), 1.6f, clip);
 
     const int page_height = kRowsPerPage * kRowPitch;
     const int first = std::max(0, clip.y - top) / page_height;
@@ -263,7 +267,7 @@ void compose_rows(BoardPainter& p, const BoardView& v, const BoardLayout& l) {
         if (index * kRowsPerPage >= v.rows.size()) break;
         auto it = p.pages.find(index);
         if (it == p.pages.end()) it = p.pages.emplace(index, render_page(v, index, l.list.w)).first;
-        blend_layer(p.frame, it->second, left, top + page * page_height, clip);
+        kvr::blend_layer(p.frame, it->second, left, top + page * page_height, clip);
     }
 }
 
@@ -271,22 +275,22 @@ void compose_effects(BoardPainter& p, const BoardView& v, const BoardLayout& l) 
     if (v.slide > 0) {
         // A light band runs across the list while a new tab slides in.
         const float c = l.list.x + (1 - v.slide) * l.list.w;
-        fill_sweep(
+        kvr::fill_sweep(
             p.frame, c, 110,
             {round_px(c - 110), round_px(l.list.y + 34), 220, round_px(l.visible_rows_height)},
             with_alpha(static_cast<int>(v.slide * 120), 0xFFDC96));
     }
     for (const kvr::Particle& s : v.particles)
-        fill_circle(p.frame, s.x, s.y, s.size, with_alpha(kvr::particle_alpha(s), rgb_of(s)));
+        kvr::fill_circle(p.frame, s.x, s.y, s.size, with_alpha(kvr::particle_alpha(s), rgb_of(s)));
     if (v.highlight > 0 && v.last_clicked_tab != kNoTab) {
         // A ring around the clicked tab that widens and fades.
         const BoardRect& tab = v.last_clicked_tab < kEndingTabBase
                                    ? l.difficulty_tabs[v.last_clicked_tab]
                                    : l.ending_tabs[v.last_clicked_tab - kEndingTabBase];
         const float grow = (1 - v.highlight) * 26;
-        fill_rounded(p.frame, {tab.x - grow, tab.y - grow, tab.w + 2 * grow, tab.h + 2 * grow, 15},
-                     0, with_alpha(static_cast<int>(v.highlight * 160), kRingGold), 2.5f,
-                     p.frame.bounds());
+        kvr::fill_rounded(
+            p.frame, {tab.x - grow, tab.y - grow, tab.w + 2 * grow, tab.h + 2 * grow, 15}, 0,
+            with_alpha(static_cast<int>(v.highlight * 160), kRingGold), 2.5f, p.frame.bounds());
     }
 }
 
@@ -339,7 +343,7 @@ void set_time(TimerPainter& p, const std::wstring& time) {
     for (wchar_t c : time) {
         auto it = p.glyphs.find(c);
         if (it == p.glyphs.end()) it = p.glyphs.emplace(c, draw_glyph(c)).first;
-        blend_layer(p.frame, it->second.picture, round_px(pen), top, p.frame.bounds());
+        kvr::blend_layer(p.frame, it->second.picture, round_px(pen), top, p.frame.bounds());
         pen += it->second.advance;
     }
     p.time_right = std::min(p.frame.width, round_px(pen) + kGlyphOrigin + 8);

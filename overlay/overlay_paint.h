@@ -5,7 +5,7 @@
 #pragma once
 #include "common/particles.h"
 #include "overlay/board_model.h"
-#include "overlay/pixel_frame.h"
+#include "common/pixel_frame.h"
 #include "overlay/timer_model.h"
 #include "ui_kit/gdiplus.h"
 
@@ -24,18 +24,18 @@ TimerView make_timer_view(const TimerState& t);
 // The time changes every frame but only ever shows digits, ':' and '.', so each character is
 // drawn once with GDI+ and the time is set from those pictures, as DrawString would lay it out.
 struct TimeGlyph {
-    PixelFrame picture; // the character drawn at kGlyphOrigin
-    float advance = 0;  // how far the next character starts
+    kvr::PixelFrame picture; // the character drawn at kGlyphOrigin
+    float advance = 0;       // how far the next character starts
 };
 
 struct TimerPainter {
-    PixelFrame background; // card, dot and segment line of `background_key`
+    kvr::PixelFrame background; // card, dot and segment line of `background_key`
     std::wstring background_key;
     std::map<wchar_t, TimeGlyph> glyphs;
-    PixelFrame frame;
+    kvr::PixelFrame frame;
     int time_right = 0; // right edge of the time just set
 };
-const PixelFrame& compose_timer(TimerPainter& p, const TimerView& view, int width, int height);
+const kvr::PixelFrame& compose_timer(TimerPainter& p, const TimerView& view, int width, int height);
 
 // A snapshot of the board for one frame, taken under the overlay's lock.
 struct BoardView {
@@ -58,13 +58,13 @@ BoardView make_board_view(BoardState& s, int width, int height);
 
 struct BoardPainter {
     int width = 0, height = 0;
-    PixelFrame base;   // card, title, column headers, footer
-    PixelFrame chrome; // base with the week texts, tabs and empty-list text of `chrome_key`
+    kvr::PixelFrame base;   // card, title, column headers, footer
+    kvr::PixelFrame chrome; // base with the week texts, tabs and empty-list text of `chrome_key`
     std::string chrome_key;
-    std::map<size_t, PixelFrame> pages; // ten rows each, of the list `pages_key`
+    std::map<size_t, kvr::PixelFrame> pages; // ten rows each, of the list `pages_key`
     std::string pages_key;
-    PixelFrame frame;
+    kvr::PixelFrame frame;
 };
-const PixelFrame& compose_board(BoardPainter& p, const BoardView& view, int width, int height);
+const kvr::PixelFrame& compose_board(BoardPainter& p, const BoardView& view, int width, int height);
 
 void paint_notice_card(Gdiplus::Graphics& g, int width, int height, const std::wstring& text);

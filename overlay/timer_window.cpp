@@ -1,6 +1,6 @@
 // The timer strip: a click-through card at the top of the screen. The worker parses timer.txt;
 // this window only runs the clock on between file updates and draws it.
-#include "overlay/frame_render.h"
+#include "ui_kit/frame_render.h"
 #include "overlay/overlay_app.h"
 #include "overlay/overlay_paint.h"
 #include "ui_kit/kit.h"
@@ -20,7 +20,7 @@ struct TimerWindow {
 
 constexpr int kWidth = kvr::ui::kTimerWindow.width;
 constexpr int kHeight = kvr::ui::kTimerWindow.height;
-constexpr PixelRect kTimeArea{38, 2, 340, 56}; // where the time is drawn
+constexpr kvr::PixelRect kTimeArea{38, 2, 340, 56}; // where the time is drawn
 
 TimerView current_view(Overlay& o, bool refresh) {
     std::lock_guard<std::mutex> hold(o.lock);
@@ -38,18 +38,18 @@ void on_refresh(HWND window, TimerWindow& w) {
     const bool time_only = now.running == w.shown.running && now.segment == w.shown.segment;
     w.shown = now;
     const int before = w.painter.time_right;
-    const PixelFrame& frame = compose_timer(w.painter, w.shown, kWidth, kHeight);
-    PixelRect part = frame.bounds();
+    const kvr::PixelFrame& frame = compose_timer(w.painter, w.shown, kWidth, kHeight);
+    kvr::PixelRect part = frame.bounds();
     if (time_only) {
         part = kTimeArea;
         part.w = std::max(before, w.painter.time_right) - part.x;
     }
-    if (w.dc) show_frame(w.dc, frame, part);
+    if (w.dc) kvr::ui::show_frame(w.dc, frame, part);
 }
 
 void on_paint(HWND window, TimerWindow& w) {
     w.shown = current_view(*w.overlay, false);
-    present_frame(window, compose_timer(w.painter, w.shown, kWidth, kHeight));
+    kvr::ui::present_frame(window, compose_timer(w.painter, w.shown, kWidth, kHeight));
 }
 
 LRESULT CALLBACK timer_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -3,7 +3,7 @@
 // does it and copied to a window-sized device context as the window's WM_PAINT copies it. The
 // board is measured both in steady animation (its layers already drawn) and on the first frame
 // after a tab switch (its tabs and rows drawn anew).
-#include "overlay/frame_render.h"
+#include "ui_kit/frame_render.h"
 #include "overlay/overlay_paint.h"
 #include "ui_kit/kit.h"
 
@@ -36,7 +36,7 @@ struct Screen {
         DeleteObject(bitmap);
         DeleteDC(dc);
     }
-    void show(const PixelFrame& f) const {
+    void show(const kvr::PixelFrame& f) const {
         BITMAPINFO info{};
         info.bmiHeader = {sizeof(BITMAPINFOHEADER), f.width, -f.height, 1, 32, BI_RGB};
         SetDIBitsToDevice(dc, 0, 0, f.width, f.height, 0, 0, 0, f.height, f.px.data(), &info,

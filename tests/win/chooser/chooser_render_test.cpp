@@ -2,6 +2,7 @@
 // under the build tree (renders/chooser_*.png) and checked pixel by pixel.
 #include "chooser/chooser_paint.h"
 #include "tests/win/ui_kit/render_check.h"
+#include "ui_kit/frame_render.h"
 #include "ui_kit/kit.h"
 
 #include <gtest/gtest.h>
@@ -13,8 +14,8 @@ namespace {
 constexpr int W = 560, H = 500;
 
 std::unique_ptr<Gdiplus::Bitmap> render(const ChooserState& s, bool hot = false) {
-    return kvr::ui::render_card(
-        W, H, [&](Gdiplus::Graphics& g, int w, int h) { paint_chooser_card(g, w, h, s, hot); });
+    ChooserPainter painter;
+    return kvr::ui::frame_bitmap(compose_chooser(painter, s, hot, W, H));
 }
 
 // A pixel of panel i's fill, between the label and the badge.

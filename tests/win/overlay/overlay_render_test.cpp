@@ -1,6 +1,6 @@
 // The overlay's three cards rendered through the same paint code the windows use, saved as PNG
 // under the build tree (renders/overlay_*.png) and checked pixel by pixel.
-#include "overlay/frame_render.h"
+#include "ui_kit/frame_render.h"
 #include "overlay/overlay_paint.h"
 #include "tests/win/ui_kit/render_check.h"
 #include "ui_kit/kit.h"
@@ -34,12 +34,12 @@ std::string board_text() {
 std::unique_ptr<Gdiplus::Bitmap> render_board(BoardState& s, BoardPainter* painter = nullptr) {
     BoardPainter fresh;
     const BoardView v = make_board_view(s, kBoardW, kBoardH);
-    return frame_bitmap(compose_board(painter ? *painter : fresh, v, kBoardW, kBoardH));
+    return kvr::ui::frame_bitmap(compose_board(painter ? *painter : fresh, v, kBoardW, kBoardH));
 }
 
 std::unique_ptr<Gdiplus::Bitmap> render_timer(const TimerView& v) {
     TimerPainter painter;
-    return frame_bitmap(compose_timer(painter, v, 420, 96));
+    return kvr::ui::frame_bitmap(compose_timer(painter, v, 420, 96));
 }
 
 // A pixel inside row j's band, right of every column, where only the band is drawn.

@@ -1,14 +1,16 @@
 // Frames composed in memory: 32-bit premultiplied ARGB pixels, rows from the top.
 //
-// Wine's GDI+ needs 10 to 20 ms just to clear or blit a board-sized bitmap, far too slow for a
-// 16 ms animation. The overlay therefore renders what rarely changes (card, tabs, rows) once
-// into layers with GDI+, and composes each animation frame here from those layers plus the few
-// moving shapes (sparks, the sweep, the pulsing first row, the ring), at a millisecond or two.
+// Wine's GDI+ needs 10 to 20 ms just to clear or blit a card-sized bitmap, far too slow for a
+// 16 ms animation. The animated cards therefore draw what rarely changes (card, tabs, rows,
+// panels) once into layers with GDI+, and compose each animation frame here from those layers
+// plus the few moving shapes (sparks, sweeps, pulsing bands, rings) in a millisecond or two.
 // Shapes are antialiased from their exact outlines, as GDI+ would draw them.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+namespace kvr {
 
 struct PixelRect {
     int x = 0, y = 0, w = 0, h = 0;
@@ -51,3 +53,5 @@ void fill_sweep(PixelFrame& dst, float centre, float half_width, PixelRect area,
 
 // Signed distance from a point to the outline of a rounded box (negative inside).
 float rounded_box_distance(const RoundedBox& box, float px, float py);
+
+} // namespace kvr

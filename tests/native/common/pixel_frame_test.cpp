@@ -1,8 +1,10 @@
-#include "overlay/pixel_frame.h"
+#include "common/pixel_frame.h"
 
 #include <cmath>
 
 #include <gtest/gtest.h>
+
+using namespace kvr;
 
 namespace {
 

@@ -1,10 +1,13 @@
-// GDI+ drawing into composed frames, and composed frames shown in a window (see pixel_frame.h).
+// GDI+ drawing into composed frames, and composed frames shown in a window (see
+// common/pixel_frame.h): the paint path of the cards that animate every frame.
 #pragma once
-#include "overlay/pixel_frame.h"
+#include "common/pixel_frame.h"
 #include "ui_kit/gdiplus.h"
 
 #include <functional>
 #include <memory>
+
+namespace kvr::ui {
 
 enum class TextOn { card, transparent };
 
@@ -24,3 +27,5 @@ void show_frame(HDC dc, const PixelFrame& frame, PixelRect part);
 
 // A GDI+ copy of a frame, for saving and pixel checks.
 std::unique_ptr<Gdiplus::Bitmap> frame_bitmap(const PixelFrame& frame);
+
+} // namespace kvr::ui

@@ -1,4 +1,6 @@
-#include "overlay/frame_render.h"
+#include "ui_kit/frame_render.h"
+
+namespace kvr::ui {
 
 void draw_into(PixelFrame& frame, const std::function<void(Gdiplus::Graphics&)>& paint,
                TextOn text) {
@@ -55,3 +57,5 @@ std::unique_ptr<Gdiplus::Bitmap> frame_bitmap(const PixelFrame& frame) {
     }
     return bitmap;
 }
+
+} // namespace kvr::ui

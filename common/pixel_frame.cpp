@@ -1,7 +1,9 @@
-#include "overlay/pixel_frame.h"
+#include "common/pixel_frame.h"
 
 #include <algorithm>
 #include <cmath>
+
+namespace kvr {
 
 namespace {
 
@@ -151,3 +153,5 @@ void fill_sweep(PixelFrame& dst, float centre, float half_width, PixelRect area,
             over(d[i], column[static_cast<size_t>(i)]);
     }
 }
+
+} // namespace kvr
