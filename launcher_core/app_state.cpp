@@ -23,13 +23,22 @@ void preload_profile_token() {
 }
 } // namespace
 
-const std::string& app_dir() { return g_app_dir; }
-const std::string& profile_token() { return g_profile_token; }
-void set_profile_token(const std::string& token) { g_profile_token = token; }
+const std::string& app_dir() {
+    return g_app_dir;
+}
+const std::string& profile_token() {
+    return g_profile_token;
+}
+void set_profile_token(const std::string& token) {
+    g_profile_token = token;
+}
 
 void start_up() {
     g_app_dir = kvr::module_directory();
-    log_open(g_app_dir + "launcher.log");
+    const bool logging = log_open(g_app_dir + "launcher.log");
     log_line("=== KVR launcher start (build %s) ===", kBuildStamp);
+    // Not an error (the run goes on), but whoever reads the console should know why the file
+    // stays silent: most often another program has it open.
+    if (!logging) log_line("launcher.log could not be opened, lines go to the console only");
     preload_profile_token();
 }

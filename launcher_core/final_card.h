@@ -23,6 +23,10 @@ struct FinalCard {
     std::string message;
 };
 
+// The card message when a run the server did not get could not be queued either.
+inline constexpr char kNotQueuedMessage[] =
+    "Network error. The result could not be saved - see launcher.log.";
+
 struct FinalReportPlan {
     std::string stage_line;
     bool queue = false; // the payload goes to the pending queue

@@ -7,15 +7,21 @@
 #include "launcher_core/profile_page.h"
 #include "launcher_core/upload.h"
 
+#include "common/win32/files.h"
 #include "common/win32/process.h"
 
 namespace {
 
 // Once the queue holds the run, its receipt must not be judged and sent a second time by a
-// later run that writes no receipt of its own.
-void queue_run(const LauncherConfig& cfg, const UploadOutcome& outcome) {
-    if (save_pending(cfg, outcome.payload).empty()) return;
+// later run that writes no receipt of its own. The upload already queued the body before it was
+// sent; only when that failed is it written now. False when the queue could not take it.
+bool queue_run(const LauncherConfig& cfg, const UploadOutcome& outcome) {
+    if (!outcome.queued_path.empty() && kvr::path_exists(outcome.queued_path))
+        log_line("pending saved: %s", outcome.queued_path.c_str());
+    else if (save_pending(cfg, outcome.payload).empty())
+        return false;
     remove_judged_files(cfg);
+    return true;
 }
 
 void print_success(const UploadOutcome& outcome) {
@@ -50,8 +56,13 @@ void report_outcome(const LauncherConfig& cfg, bool uploaded) {
     const UploadOutcome& outcome = upload_outcome();
     const FinalReportPlan plan = plan_final_report(outcome);
     log_line("%s", plan.stage_line.c_str());
-    if (plan.queue) queue_run(cfg, outcome);
+    FinalCard card = plan.card;
+    if (plan.queue && !queue_run(cfg, outcome)) {
+        // The card must not promise a retry that cannot happen; the receipt stays where it is.
+        log_line("run not queued: the receipt is left in place for \"--upload\"");
+        card.message = kNotQueuedMessage;
+    }
     if (uploaded) print_success(outcome);
-    start_final_card(plan.card);
+    start_final_card(card);
     open_profile_fallback(cfg, outcome);
 }

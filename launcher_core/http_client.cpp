@@ -70,34 +70,62 @@ int status_code(HINTERNET request) {
     return static_cast<int>(status);
 }
 
-// Appends the body in 8 KiB reads. A read error after the answer arrived ends the body as it
-// stands; a body over the cap or past the deadline fails the request.
-bool read_body(HINTERNET request, std::string& body) {
+// Windows reports a time-out as WinHTTP's own error; Wine passes the socket's one through.
+bool timed_out(DWORD error) {
+    return error == ERROR_WINHTTP_TIMEOUT || error == WSAETIMEDOUT;
+}
+
+// The announced body length, when the answer announced one.
+bool content_length(HINTERNET request, unsigned long long& length) {
+    wchar_t text[32];
+    DWORD size = sizeof text;
+    if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_LENGTH, WINHTTP_HEADER_NAME_BY_INDEX,
+                             text, &size, WINHTTP_NO_HEADER_INDEX))
+        return false;
+    wchar_t* end = nullptr;
+    length = wcstoull(text, &end, 10);
+    return end != text;
+}
+
+// Appends the body in 8 KiB reads. A body over the cap, past the deadline, or ended before its
+// announced length (a read error or an early end of the connection) fails the request: half an
+// answer must not pass for a whole one.
+HttpProblem read_body(HINTERNET request, std::string& body) {
     const ULONGLONG start = GetTickCount64();
     char buf[8192];
     for (;;) {
         DWORD got = 0;
-        if (!WinHttpReadData(request, buf, sizeof buf, &got) || got == 0) return true;
-        if (body.size() + got > kMaxResponseBytes) return false;
+        if (!WinHttpReadData(request, buf, sizeof buf, &got))
+            return timed_out(GetLastError()) ? HttpProblem::slow_body : HttpProblem::cut_off;
+        if (got == 0) break;
+        if (body.size() + got > kMaxResponseBytes) return HttpProblem::too_large;
         body.append(buf, got);
-        if (GetTickCount64() - start > kBodyDeadlineMs) return false;
+        if (GetTickCount64() - start > kBodyDeadlineMs) return HttpProblem::slow_body;
     }
+    unsigned long long announced = 0;
+    if (content_length(request, announced) && body.size() < announced) return HttpProblem::cut_off;
+    return HttpProblem::none;
 }
 
-bool http_request(const wchar_t* verb, const std::string& url, const std::string* json_body,
-                  std::string& body_out, int* status) {
+// A request that failed before the answer's headers: silence, or no connection at all.
+HttpProblem failure_before_answer() {
+    return timed_out(GetLastError()) ? HttpProblem::no_answer : HttpProblem::unreachable;
+}
+
+HttpProblem http_request(const wchar_t* verb, const std::string& url, const std::string* json_body,
+                         std::string& body_out, int* status) {
     if (status) *status = 0;
     CrackedUrl target;
-    if (!crack_url(url, target)) return false;
+    if (!crack_url(url, target)) return HttpProblem::unreachable;
     InternetHandle session(WinHttpOpen(L"KVR-Race-Launcher/1.0", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
                                        WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
-    if (!session) return false;
+    if (!session) return HttpProblem::unreachable;
     InternetHandle connection(WinHttpConnect(session.h, target.host.c_str(), target.port, 0));
-    if (!connection) return false;
+    if (!connection) return HttpProblem::unreachable;
     InternetHandle request(WinHttpOpenRequest(connection.h, verb, target.path.c_str(), nullptr,
                                               WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                               target.secure ? WINHTTP_FLAG_SECURE : 0));
-    if (!request) return false;
+    if (!request) return HttpProblem::unreachable;
     set_timeouts(session.h, request.h);
 
     BOOL sent;
@@ -110,23 +138,47 @@ bool http_request(const wchar_t* verb, const std::string& url, const std::string
         sent = WinHttpSendRequest(request.h, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
                                   WINHTTP_NO_REQUEST_DATA, 0, 0, 0);
     }
-    if (!sent || !WinHttpReceiveResponse(request.h, nullptr)) return false;
+    if (!sent || !WinHttpReceiveResponse(request.h, nullptr)) return failure_before_answer();
     if (status) *status = status_code(request.h);
     std::string body;
-    if (!read_body(request.h, body)) return false;
+    if (const HttpProblem problem = read_body(request.h, body); problem != HttpProblem::none)
+        return problem;
     body_out.append(body);
-    return true;
+    return HttpProblem::none;
+}
+
+bool report(HttpProblem problem, HttpProblem* out) {
+    if (out) *out = problem;
+    return problem == HttpProblem::none;
 }
 
 } // namespace
 
-bool http_get(const std::string& url, std::string& body_out, int* status) {
-    return http_request(L"GET", url, nullptr, body_out, status);
+const char* http_problem_text(HttpProblem problem) {
+    switch (problem) {
+    case HttpProblem::none:
+        return "answered";
+    case HttpProblem::unreachable:
+        return "server unreachable";
+    case HttpProblem::no_answer:
+        return "no answer within 15 s";
+    case HttpProblem::slow_body:
+        return "answer too slow";
+    case HttpProblem::too_large:
+        return "answer over 8 MiB";
+    case HttpProblem::cut_off:
+        return "connection closed mid-answer";
+    }
+    return "request failed";
+}
+
+bool http_get(const std::string& url, std::string& body_out, int* status, HttpProblem* problem) {
+    return report(http_request(L"GET", url, nullptr, body_out, status), problem);
 }
 
 bool http_post_json(const std::string& url, const std::string& json_body, std::string& body_out,
-                    int* status) {
-    return http_request(L"POST", url, &json_body, body_out, status);
+                    int* status, HttpProblem* problem) {
+    return report(http_request(L"POST", url, &json_body, body_out, status), problem);
 }
 
 bool download_to_file(const std::string& url, const std::string& path, int* status) {
@@ -134,6 +186,6 @@ bool download_to_file(const std::string& url, const std::string& path, int* stat
     std::string body;
     const bool got = http_get(url, body, &code);
     if (status) *status = code;
-    if (!got || code < 200 || code > 299) return false;
+    if (!got || !is_success_status(code)) return false;
     return kvr::write_file(path, body);
 }

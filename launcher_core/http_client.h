@@ -1,19 +1,39 @@
 // The race server over HTTP or HTTPS (WinHTTP). One request per call on a fresh session; nothing
 // is retried here. The query string stays part of the requested path.
 //
-// A call succeeds when a response arrived, whatever its status: a 500 with a body is a response,
-// and callers judge the body (and, where it matters, the status passed back). Every request has
-// time-outs (connect 5 s, send and answer 15 s each, the whole body 60 s) and the body is capped
-// at 8 MiB; a bigger body is a failure. Requests send the user agent "KVR-Race-Launcher/1.0".
+// A call succeeds when a response arrived whole, whatever its status: a 500 with a body is a
+// response, and callers judge the body (and, where it matters, the status passed back). Every
+// request has time-outs (connect 5 s, send and answer 15 s each, the whole body 60 s) and the
+// body is capped at 8 MiB; a bigger body, or one shorter than its announced length (the
+// connection dropped mid-body), is a failure. Requests send the user agent
+// "KVR-Race-Launcher/1.0".
 #pragma once
 #include <string>
 
 inline constexpr size_t kMaxResponseBytes = 8u << 20;
 
-// `status`, when given, receives the HTTP status code (0 when no response arrived).
-bool http_get(const std::string& url, std::string& body_out, int* status = nullptr);
+// Why a request got no usable answer, for the callers' log lines.
+enum class HttpProblem {
+    none,
+    unreachable, // no connection (refused, no route, bad URL)
+    no_answer,   // connected, but no answer within the answer time-out
+    slow_body,   // the body stalled or did not arrive within its deadline
+    too_large,   // the body is over kMaxResponseBytes
+    cut_off,     // the connection ended before the whole body (as announced) arrived
+};
+// "server unreachable", "no answer within 15 s", "answer over 8 MiB", ...
+const char* http_problem_text(HttpProblem problem);
+
+// `status`, when given, receives the HTTP status code (0 when no response arrived); `problem`
+// why the call failed (none when it succeeded).
+bool http_get(const std::string& url, std::string& body_out, int* status = nullptr,
+              HttpProblem* problem = nullptr);
 bool http_post_json(const std::string& url, const std::string& json_body, std::string& body_out,
-                    int* status = nullptr);
+                    int* status = nullptr, HttpProblem* problem = nullptr);
+
+inline bool is_success_status(int status) {
+    return status >= 200 && status <= 299;
+}
 
 // GET, then the body replaces the file. Only a 2xx answer is written: an error page must not
 // replace a good cached copy. A failure leaves the file untouched.

@@ -1,5 +1,6 @@
 #include "launcher_core/livesplit.h"
 
+#include "launcher_core/format_text.h"
 #include "launcher_core/log.h"
 #include "launcher_core/message_box.h"
 
@@ -142,7 +143,7 @@ void probe_step() {
         std::string phase;
         const Reply r = query("getcurrenttimerphase", phase);
         if (r == Reply::answered) {
-            log_line("livesplit tcp server reachable (phase=%s)", phase.c_str());
+            log_line("livesplit tcp server reachable (phase=%s)", log_safe(phase).c_str());
             return;
         }
         if (r == Reply::silent) break;

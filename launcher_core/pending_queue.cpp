@@ -1,6 +1,8 @@
 #include "launcher_core/pending_queue.h"
 
+#include "launcher_core/complete_json.h"
 #include "launcher_core/dated_names.h"
+#include "launcher_core/format_text.h"
 #include "launcher_core/http_client.h"
 #include "launcher_core/log.h"
 #include "launcher_core/race_requests.h"
@@ -20,15 +22,16 @@ std::string free_path(const std::string& dir, const std::string& name) {
     return path;
 }
 
+// Moves an entry that is not to be sent again to "pending\refused"; `why` opens the log line.
 void set_aside(const LauncherConfig& cfg, const std::string& path, const std::string& name,
                const std::string& why) {
     const std::string dir = data_file(cfg, "pending\\refused");
     kvr::create_directories(dir);
     const std::string target = free_path(dir, name);
     if (kvr::move_file(path, target))
-        log_line("pending refused by server (%s), moved to %s", why.c_str(), target.c_str());
+        log_line("%s, moved to %s", why.c_str(), target.c_str());
     else
-        log_line("pending refused by server (%s), could not move %s", why.c_str(), path.c_str());
+        log_line("%s, could not move %s", why.c_str(), path.c_str());
 }
 
 } // namespace
@@ -41,15 +44,21 @@ void flush_pending_queue(const LauncherConfig& cfg) {
     for (size_t i = 0; i < names.size(); ++i) {
         const std::string path = dir + "\\" + names[i];
         std::string payload;
-        if (!kvr::read_file(path, payload)) continue;
-        if (payload.empty() || payload.front() != '{') {
-            set_aside(cfg, path, names[i], "not a submit body");
+        if (!kvr::read_file(path, payload)) {
+            log_line("pending kept (could not be read): %s", path.c_str());
+            continue;
+        }
+        if (payload.empty() || payload.front() != '{' || !is_complete_json(payload)) {
+            // Cut off or garbage: never sent, since the server could only refuse it.
+            set_aside(cfg, path, names[i], "pending set aside (not a submit body)");
             continue;
         }
         std::string body;
         int status = 0;
-        if (!http_post_json(endpoint_url(cfg.server, "/submit"), payload, body, &status)) {
-            log_line("pending kept (server unreachable): %d file(s)",
+        HttpProblem problem = HttpProblem::none;
+        if (!http_post_json(endpoint_url(cfg.server, "/submit"), payload, body, &status,
+                            &problem)) {
+            log_line("pending kept (%s): %d file(s)", http_problem_text(problem),
                      static_cast<int>(names.size() - i));
             break;
         }
@@ -60,24 +69,33 @@ void flush_pending_queue(const LauncherConfig& cfg) {
             else
                 log_line("pending sent but could not be removed: %s", path.c_str());
         } else if (is_server_trouble(status, reply)) {
-            log_line("pending kept (server answered %d): %s", status, path.c_str());
+            if (is_trouble_status(status))
+                log_line("pending kept (server answered %d): %s", status, path.c_str());
+            else
+                log_line("pending kept (server answer holds no verdict): %s", path.c_str());
         } else {
-            set_aside(cfg, path, names[i], reply.error.empty() ? "not accepted" : reply.error);
+            set_aside(cfg, path, names[i],
+                      "pending refused by server (" +
+                          (reply.error.empty() ? "not accepted" : log_safe(reply.error)) + ")");
         }
     }
     log_line("pending flushed: %d", flushed);
 }
 
-std::string save_pending(const LauncherConfig& cfg, const std::string& payload) {
+std::string write_pending_entry(const LauncherConfig& cfg, const std::string& payload) {
     const std::string dir = data_file(cfg, "pending");
     kvr::create_directories(dir);
     const std::string path = free_path(dir, pending_file_name(local_time_now()));
     // The queue entry is the run's only copy once the receipt is gone: written whole or not.
-    if (!kvr::write_file_atomic(path, payload)) {
-        log_line("pending could not be saved: %s", path.c_str());
-        return {};
-    }
-    log_line("pending saved: %s", path.c_str());
+    return kvr::write_file_atomic(path, payload) ? path : std::string();
+}
+
+std::string save_pending(const LauncherConfig& cfg, const std::string& payload) {
+    const std::string path = write_pending_entry(cfg, payload);
+    if (path.empty())
+        log_line("pending could not be saved: %s", data_file(cfg, "pending").c_str());
+    else
+        log_line("pending saved: %s", path.c_str());
     return path;
 }
 

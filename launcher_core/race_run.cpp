@@ -2,6 +2,7 @@
 #include "launcher_core/app_state.h"
 #include "launcher_core/config.h"
 #include "launcher_core/final_report.h"
+#include "launcher_core/format_text.h"
 #include "launcher_core/game_launch.h"
 #include "launcher_core/livesplit.h"
 #include "launcher_core/log.h"
@@ -83,7 +84,7 @@ void take_player_name_from_steam(LauncherConfig& cfg) {
         log_line("steam persona not found, using ini player: %s", cfg.player.c_str());
         return;
     }
-    log_line("steam persona detected: %s", persona.c_str());
+    log_line("steam persona detected: %s", log_safe(persona).c_str());
     cfg.player = persona;
     cfg.player_from_steam = true;
 }
@@ -92,6 +93,9 @@ void take_player_name_from_steam(LauncherConfig& cfg) {
 void create_data_directories(const LauncherConfig& cfg) {
     kvr::create_directories(cfg.data);
     kvr::create_directories(cfg.data + "\\receipts");
+    // Every state file then fails silently on its own; one line says why they all do.
+    if (!data_directory_writable(cfg))
+        log_line("WARNING: data directory not writable: %s", cfg.data.c_str());
 }
 
 // The overlay starts with both windows hidden, whatever the timer setting is.

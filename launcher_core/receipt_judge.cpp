@@ -1,5 +1,6 @@
 #include "launcher_core/receipt_judge.h"
 
+#include "launcher_core/complete_json.h"
 #include "launcher_core/format_text.h"
 #include "launcher_core/json_fields.h"
 #include "launcher_core/race_requests.h"
@@ -151,6 +152,8 @@ RunJudgement judge_run(const RunInputs& in) {
     }
     if (in.source == ReceiptSource::kvrw_result)
         j.log.emplace_back("using kvrw_result.json (in-game timer)");
+    else if (in.kvrw_result_unreadable)
+        j.log.emplace_back("kvrw_result.json present but unreadable, using the receipt");
     if (!in.text)
         return skip(std::move(j), RunVerdict::no_receipt, "no receipt to upload",
                     "no receipt file");
@@ -158,13 +161,22 @@ RunJudgement judge_run(const RunInputs& in) {
     if (j.text.empty() || j.text.front() != '{')
         return skip(std::move(j), RunVerdict::invalid_receipt,
                     "receipt content invalid, upload skipped", "receipt invalid");
+    // What the game left when it crashed mid-write, or a script fault: sent on, it would make
+    // the submit body broken JSON.
+    if (!is_complete_json(j.text)) {
+        j.log.push_back(format_text("receipt is not a complete JSON object (%lu bytes: cut off, "
+                                    "or a key without a value)",
+                                    static_cast<unsigned long>(j.text.size())));
+        return skip(std::move(j), RunVerdict::invalid_receipt,
+                    "receipt content invalid, upload skipped", "receipt invalid");
+    }
     if (in.source == ReceiptSource::receipt && !kvr::contains(j.text, kEndingMarker))
         return skip(std::move(j), RunVerdict::not_finished,
                     "run not finished: receipt has no ENDING marker (crashed before ending?)",
                     "run not finished (no ending screen)");
 
-    j.log.push_back(
-        format_text("livesplit phase: %s", ls.phase.empty() ? "(none)" : ls.phase.c_str()));
+    j.log.push_back(format_text("livesplit phase: %s",
+                                ls.phase.empty() ? "(none)" : log_safe(ls.phase).c_str()));
     const SplitScan scan = scan_splits(j.text);
     if (ls.phase != "Ended" && !scan.ending_seen)
         return skip(std::move(j), RunVerdict::not_finished,
@@ -179,7 +191,7 @@ RunJudgement judge_run(const RunInputs& in) {
         if (!is_ending_word(value)) splice(j.text, *given, ending);
     }
     j.log.push_back(format_text("ending inferred from splits: %s (map=%s t=%.2f)", ending.c_str(),
-                                scan.last_map.c_str(), scan.last_time));
+                                log_safe(scan.last_map).c_str(), scan.last_time));
 
     cross_check(j, ls, last_split_time(j.text));
     settle_time(j, in.source, ls);

@@ -7,6 +7,8 @@
 // which they are to be written.
 //
 // Rules worth knowing:
+// - The text must be one complete JSON object beginning with '{'; anything else (cut off by a
+//   crash, a key without a value) is an invalid receipt.
 // - A plain receipt counts only with an ending-screen marker ("map":"ENDING:...); the in-game
 //   timer's kvrw_result.json needs none.
 // - A run is finished when LiveSplit's phase is "Ended" or a split names an ending map.
@@ -26,7 +28,8 @@ enum class ReceiptSource { receipt, kvrw_result };
 struct RunInputs {
     bool server_configured = false;
     ReceiptSource source = ReceiptSource::receipt;
-    std::optional<std::string> text; // the source's content; nothing when it could not be read
+    std::optional<std::string> text;     // the source's content; nothing when it could not be read
+    bool kvrw_result_unreadable = false; // it exists, but could not be read (the receipt is used)
     LiveSplitReading livesplit;
     std::string player; // UTF-8; "anonymous" is used when empty
     std::string player_id;

@@ -1,5 +1,6 @@
 #include "launcher_core/server_reply.h"
 
+#include "launcher_core/complete_json.h"
 #include "launcher_core/json_fields.h"
 
 #include "common/text.h"
@@ -12,6 +13,18 @@ std::optional<int> int_after(std::string_view body, std::string_view pattern) {
     return leading_int(body.substr(at + pattern.size()));
 }
 
+// The quoted key followed by a colon, blanks allowed between them.
+bool has_key(std::string_view body, std::string_view quoted_key) {
+    for (size_t at = body.find(quoted_key); at != std::string_view::npos;
+         at = body.find(quoted_key, at + 1)) {
+        size_t pos = at + quoted_key.size();
+        while (pos < body.size() && (body[pos] == ' ' || body[pos] == '\t'))
+            ++pos;
+        if (pos < body.size() && body[pos] == ':') return true;
+    }
+    return false;
+}
+
 } // namespace
 
 SubmitReply parse_submit_reply(std::string_view body) {
@@ -22,12 +35,17 @@ SubmitReply parse_submit_reply(std::string_view body) {
     r.rank = int_after(body, "\"rank\":");
     r.points = int_after(body, "\"points\":");
     if (const auto error = quoted_value(body, "\"error\":")) r.error = std::string(*error);
+    r.verdict = r.accepted || has_key(body, "\"accepted\"") || !r.error.empty();
     return r;
+}
+
+bool is_trouble_status(int http_status) {
+    return http_status == 408 || http_status == 429 || http_status >= 500;
 }
 
 bool is_server_trouble(int http_status, const SubmitReply& reply) {
     if (reply.accepted) return false;
-    return http_status == 408 || http_status == 429 || http_status >= 500;
+    return is_trouble_status(http_status) || !reply.verdict;
 }
 
 std::optional<std::string> week_seed(std::string_view week_json) {
@@ -35,4 +53,16 @@ std::optional<std::string> week_seed(std::string_view week_json) {
     if (!seed) seed = bare_value(week_json, "\"seed\":");
     if (!seed || seed->empty() || *seed == "null") return std::nullopt;
     return std::string(*seed);
+}
+
+std::string_view week_file_problem(std::string_view file, std::string_view body) {
+    const bool json = file.size() >= 5 && file.substr(file.size() - 5) == ".json";
+    if (json) {
+        // An object or an array: a lone bare word (an error page without blanks) is no week file.
+        const size_t first = body.find_first_not_of(" \t\r\n");
+        const bool container =
+            first != std::string_view::npos && (body[first] == '{' || body[first] == '[');
+        return container && is_complete_json(body) ? "" : "answer is not JSON";
+    }
+    return body.find('\0') == std::string_view::npos ? "" : "answer is not text";
 }

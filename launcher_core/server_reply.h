@@ -2,7 +2,9 @@
 // json_fields.h).
 //
 // A run is accepted only when the answer holds `"accepted": true` or `"accepted":true`. The
-// token, rank, points and error are taken when present, accepted or not.
+// token, rank, points and error are taken when present, accepted or not. An answer is a verdict
+// on the run when it has an "accepted" key (whatever its value) or an "error" text; anything
+// else (an error page, a proxy's login page, bytes cut short) says nothing about the run.
 #pragma once
 #include <optional>
 #include <string>
@@ -14,13 +16,22 @@ struct SubmitReply {
     std::optional<int> rank;
     std::optional<int> points;
     std::string error;
+    bool verdict = false; // the answer judged the run (see above)
 };
 
 SubmitReply parse_submit_reply(std::string_view body);
 
-// An answer that is no verdict on the run: the server was in trouble (HTTP 408, 429 or 5xx)
-// and did not accept it. Such a run is sent again later instead of being given up.
+// An answer that is no verdict on the run: the server was in trouble (HTTP 408, 429 or 5xx), or
+// the answer carries no verdict at all, and the run was not accepted. Such a run is sent again
+// later instead of being given up.
 bool is_server_trouble(int http_status, const SubmitReply& reply);
+// HTTP 408, 429 or 5xx: the server could not judge the run right now.
+bool is_trouble_status(int http_status);
 
 // The "seed" of week.json, quoted or bare; nothing when it is missing or empty.
 std::optional<std::string> week_seed(std::string_view week_json);
+
+// Why a downloaded week file must not replace its cached copy, or empty when it may: the JSON
+// files ("*.json") must be one whole JSON object or array, the text files must hold no NUL byte. A proxy's
+// error page, binary garbage or a transfer cut short then leaves the good copy in place.
+std::string_view week_file_problem(std::string_view file, std::string_view body);

@@ -25,3 +25,10 @@ void write_timer_enabled(const LauncherConfig& cfg, std::string_view flag) {
 void write_board_toggle(const LauncherConfig& cfg, std::string_view flag) {
     write_state_file(cfg, "board.toggle", flag);
 }
+
+bool data_directory_writable(const LauncherConfig& cfg) {
+    const std::string probe = data_file(cfg, "kvr_write_check.tmp");
+    if (!kvr::write_file(probe, "")) return false;
+    kvr::delete_file(probe);
+    return true;
+}

@@ -16,3 +16,6 @@ void write_launch_state(const LauncherConfig& cfg, std::string_view word);
 void write_upload_state(const LauncherConfig& cfg, std::string_view word);
 void write_timer_enabled(const LauncherConfig& cfg, std::string_view flag);
 void write_board_toggle(const LauncherConfig& cfg, std::string_view flag);
+
+// Whether a file can be created in the data directory (tried with a scratch file).
+bool data_directory_writable(const LauncherConfig& cfg);

@@ -1,6 +1,7 @@
 #include "launcher_core/upload.h"
 
 #include "launcher_core/app_state.h"
+#include "launcher_core/format_text.h"
 #include "launcher_core/http_client.h"
 #include "launcher_core/livesplit.h"
 #include "launcher_core/log.h"
@@ -16,6 +17,8 @@
 #include "common/win32/files.h"
 #include "common/win32/wide.h"
 
+#include <windows.h>
+
 namespace {
 
 UploadOutcome g_outcome;
@@ -23,12 +26,27 @@ UploadOutcome g_outcome;
 // The response goes to the log whole unless it is unreasonably long.
 constexpr size_t kLoggedResponseBytes = 4096;
 
+// kvrw_result.json, read as soon as whoever holds it (a virus scanner looking at the fresh
+// file, the game's last flush) lets go; false when it is missing or stays locked.
+bool read_kvrw_result(const std::string& path, std::string& text, bool& unreadable) {
+    constexpr int kAttempts = 4;
+    constexpr DWORD kPauseMs = 500;
+    unreadable = false;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        if (kvr::read_file(path, text)) return true;
+        if (!kvr::path_exists(path)) return false;
+        Sleep(kPauseMs);
+    }
+    unreadable = true;
+    return false;
+}
+
 RunInputs gather_inputs(const LauncherConfig& cfg) {
     RunInputs in;
     in.livesplit = read_livesplit();
     in.server_configured = !kvr::strip_trailing_slashes(cfg.server).empty();
     std::string text;
-    if (kvr::read_file(data_file(cfg, "kvrw_result.json"), text)) {
+    if (read_kvrw_result(data_file(cfg, "kvrw_result.json"), text, in.kvrw_result_unreadable)) {
         in.source = ReceiptSource::kvrw_result;
         in.text = std::move(text);
     } else if (kvr::read_file(cfg.receipt, text)) {
@@ -73,23 +91,23 @@ void save_token(const LauncherConfig& cfg, const std::string& token) {
 
 void log_response(const std::string& body) {
     if (body.size() <= kLoggedResponseBytes) {
-        log_line("upload response: %s", body.c_str());
+        log_line("upload response: %s", log_safe(body).c_str());
         return;
     }
-    log_line("upload response: %s... (%lu bytes)", body.substr(0, kLoggedResponseBytes).c_str(),
+    log_line("upload response: %s... (%lu bytes)",
+             log_safe(body.substr(0, kLoggedResponseBytes)).c_str(),
              static_cast<unsigned long>(body.size()));
 }
 
-bool submit(const LauncherConfig& cfg, UploadMode mode) {
-    std::string body;
-    int status = 0;
-    if (!http_post_json(endpoint_url(cfg.server, "/submit"), g_outcome.payload, body, &status)) {
-        log_line(mode == UploadMode::race_run
-                     ? "upload failed (server unreachable), saved to pending queue"
-                     : "upload failed (server unreachable), receipt kept for the next try");
-        g_outcome.result = UploadResult::unreachable;
-        return false;
-    }
+// Why the run did not get through, in the words of the upload's failure line.
+void log_upload_failure(UploadMode mode, const std::string& why) {
+    log_line(mode == UploadMode::race_run ? "upload failed (%s), saved to pending queue"
+                                          : "upload failed (%s), receipt kept for the next try",
+             why.c_str());
+}
+
+// What the server's answer says about the run: accepted, refused, or no verdict.
+bool take_answer(const LauncherConfig& cfg, UploadMode mode, const std::string& body, int status) {
     g_outcome.response = body;
     const SubmitReply reply = parse_submit_reply(body);
     if (reply.token) save_token(cfg, *reply.token);
@@ -97,14 +115,46 @@ bool submit(const LauncherConfig& cfg, UploadMode mode) {
     if (reply.points) g_outcome.points = *reply.points;
     g_outcome.error = reply.error;
     log_response(body);
-    if (!reply.accepted) {
-        g_outcome.result =
-            is_server_trouble(status, reply) ? UploadResult::server_trouble : UploadResult::refused;
+    if (reply.accepted) {
+        g_outcome.result = UploadResult::accepted;
+        return true;
+    }
+    if (!is_server_trouble(status, reply)) {
+        g_outcome.result = UploadResult::refused;
         return false;
     }
-    g_outcome.result = UploadResult::accepted;
-    remove_judged_files(cfg);
-    return true;
+    log_upload_failure(mode, is_trouble_status(status) ? format_text("server answered %d", status)
+                                                       : "server answer holds no verdict");
+    g_outcome.result = UploadResult::server_trouble;
+    return false;
+}
+
+// In a race run the body goes into the queue before it is sent, so a launcher that is ended
+// during the upload (the player closes the console, the PC shuts down) leaves the run queued
+// for the next start. The entry is removed again once the server has given its verdict.
+bool submit(const LauncherConfig& cfg, UploadMode mode) {
+    if (mode == UploadMode::race_run)
+        g_outcome.queued_path = write_pending_entry(cfg, g_outcome.payload);
+    std::string body;
+    int status = 0;
+    HttpProblem problem = HttpProblem::none;
+    bool accepted = false;
+    if (http_post_json(endpoint_url(cfg.server, "/submit"), g_outcome.payload, body, &status,
+                       &problem)) {
+        accepted = take_answer(cfg, mode, body, status);
+    } else {
+        log_upload_failure(mode, http_problem_text(problem));
+        g_outcome.result = UploadResult::unreachable;
+    }
+    const bool keep_queued = g_outcome.result == UploadResult::unreachable ||
+                             g_outcome.result == UploadResult::server_trouble;
+    if (!keep_queued && !g_outcome.queued_path.empty()) {
+        if (!kvr::delete_file(g_outcome.queued_path))
+            log_line("pending entry could not be removed: %s", g_outcome.queued_path.c_str());
+        g_outcome.queued_path.clear();
+    }
+    if (accepted) remove_judged_files(cfg);
+    return accepted;
 }
 
 } // namespace

@@ -26,4 +26,5 @@ struct UploadOutcome {
     std::string error;   // the server's "error" text, when it gave one
     std::string payload; // the submit body, built once the run was judged finished
     bool from_kvrw_result = false;
+    std::string queued_path; // the pending entry that holds the payload, while it does
 };

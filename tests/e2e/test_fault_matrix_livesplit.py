@@ -1,0 +1,70 @@
+"""Race runs with LiveSplit's TCP server absent, hung, answering garbage or answering in pieces:
+the run ends, the log says what happened in readable lines, and the run is uploaded with the
+receipt's time whenever LiveSplit gives none."""
+import sys
+from pathlib import Path
+
+import pytest
+
+from conftest import message_boxes, winpath  # noqa: F401
+from fault_rig import rig  # noqa: F401
+from peer_fixtures import PORT_WAIT_SECONDS, livesplit, race_server  # noqa: F401
+from steam_fixtures import steam_pc  # noqa: F401
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "peers"))
+from livesplit_peer import port_is_free  # noqa: E402
+
+NOT_REACHABLE = "WARNING: livesplit tcp server not reachable"
+
+
+def log_lines_are_clean(rig):
+    """Every byte of the log is UTF-8 text; the only control characters are the line ends."""
+    data = (rig.player.dir / "launcher.log").read_bytes()
+    data.decode("utf-8")
+    assert all(b >= 0x20 or b in b"\r\n" for b in data)
+
+
+def race_with_livesplit(rig):
+    rig.game_writes(receipt=rig.finished_receipt())
+    run = rig.race(livesplit=winpath(rig.player.dir / "LiveSplit" / "LiveSplit.exe"))
+    rig.check_ended(run)
+    assert rig.where_is(rig.run_id) == "server"
+    log_lines_are_clean(rig)
+    return rig.server.requests_to("/submit")[-1].json()
+
+
+@pytest.mark.parametrize("fault", ["absent", "hung"])
+def test_livesplit_that_never_answers_leaves_the_receipt_time(rig, livesplit, message_boxes,
+                                                              fault):
+    if fault == "absent":
+        assert port_is_free(wait=PORT_WAIT_SECONDS), "another program holds the LiveSplit port"
+    else:
+        livesplit(hung=True)
+    payload = race_with_livesplit(rig)
+    log = rig.log()
+    for line in (NOT_REACHABLE, "livesplit probe failed (server not started?)",
+                 "livesplit phase: (none)", "livesplit time unavailable, using receipt time"):
+        assert line + "\n" in log
+    assert len(message_boxes.texts()) == 1  # the reminder, once
+    assert payload["total"] == 812.40
+
+
+def test_livesplit_answering_garbage_is_logged_readably_and_not_taken_for_a_time(rig, livesplit):
+    peer = livesplit(garbage=True)
+    payload = race_with_livesplit(rig)
+    log = rig.log()
+    assert "livesplit tcp server reachable (phase=" in log
+    assert "\\x" in log  # the unprintable bytes, shown escaped
+    assert "livesplit time unavailable, using receipt time" in log
+    assert payload["total"] == 812.40
+    assert len(peer.commands) >= 3
+
+
+def test_livesplit_replies_split_across_packets_are_read_whole(rig, livesplit):
+    livesplit(phase="Ended", final=754.56, split_ms=150)
+    payload = race_with_livesplit(rig)
+    log = rig.log()
+    assert "livesplit tcp server reachable (phase=Ended)" in log
+    assert "livesplit phase: Ended" in log
+    assert "livesplit time used: 754.56 (receipt said 812.40)" in log
+    assert payload["total"] == 754.56

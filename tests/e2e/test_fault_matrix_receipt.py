@@ -1,0 +1,94 @@
+"""Race runs whose receipt is missing, damaged, huge, or whose kvrw_result.json cannot be read:
+the run ends, the log says what was wrong with the file, a damaged receipt is never sent (it
+stays in place and in the archive), and a good one is uploaded whatever its size."""
+import json
+
+import pytest
+
+from fault_rig import lock_file, rig  # noqa: F401
+from peer_fixtures import race_server, receipt_text  # noqa: F401
+from steam_fixtures import steam_pc  # noqa: F401
+
+INVALID = "receipt content invalid, upload skipped"
+INCOMPLETE = "receipt is not a complete JSON object"
+NO_FINISH = "No finish detected - this run will not count."
+
+
+def cut_in_last_time(text):
+    """The receipt as a crash mid-write leaves it: cut inside the last split's time."""
+    return text[:text.rindex('"t":') + 6]
+
+
+DAMAGED = {
+    "empty": (lambda r: "", None),
+    "not starting with {": (lambda r: "ENDING:main 812.40\n" + r, None),
+    "truncated mid-field": (cut_in_last_time, INCOMPLETE),
+    "keys without values": (lambda r: '{"status":,"ending":"","total":,"splits":'
+                                      '[{"i":1,"map":"ENDING:main","t":}]}', INCOMPLETE),
+}
+
+
+@pytest.mark.parametrize("damage", DAMAGED)
+def test_damaged_receipt_is_reported_kept_and_never_sent(rig, damage):
+    make, detail = DAMAGED[damage]
+    content = make(rig.finished_receipt()).encode()
+    rig.game_writes(receipt=content)
+    run = rig.race()
+    rig.check_ended(run)
+    log = rig.log()
+    if detail:
+        assert detail in log
+    assert INVALID + "\n" in log
+    assert "stage: run not finished, nothing queued" in log
+    assert rig.server.requests_to("/submit") == []
+    assert [r.json()["reason"] for r in rig.server.requests_to("/client/log")] == ["receipt invalid"]
+    # Nothing thrown away: the receipt stays where the game left it, and its copy is archived.
+    assert rig.player.receipt.read_bytes() == content
+    [archived] = (rig.data / "receipts").glob("receipt_*.json")
+    assert archived.read_bytes() == content
+    assert rig.player.pending() == []
+    assert rig.card().endswith(f'--msg "{NO_FINISH}"')
+
+
+def test_missing_receipt_is_reported_and_nothing_is_sent(rig):
+    rig.game_writes()  # the game crashed before its script wrote anything
+    run = rig.race()
+    rig.check_ended(run)
+    log = rig.log()
+    assert f"no receipt file found at " in log
+    assert "no receipt to upload\n" in log
+    assert rig.server.requests_to("/submit") == []
+    assert [r.json()["reason"] for r in rig.server.requests_to("/client/log")] == ["no receipt file"]
+    assert rig.card().endswith(f'--msg "{NO_FINISH}"')
+
+
+def test_five_megabyte_receipt_is_judged_and_uploaded_whole(rig):
+    text = rig.finished_receipt(splits=120_000, last_t=9000.0)
+    assert len(text) > 5 << 20
+    rig.game_writes(receipt=text)
+    run = rig.race()
+    rig.check_ended(run)
+    assert rig.where_is(rig.run_id) == "server"
+    payload = rig.server.requests_to("/submit")[-1].json()
+    assert len(payload["splits"]) == 120_000
+    assert payload["status"] == "ending" and payload["ending"] == "main"
+    assert "ending inferred from splits: main (map=ENDING:main t=9000.00)" in rig.log()
+    [archived] = (rig.data / "receipts").glob("receipt_*.json")
+    assert archived.read_bytes() == text.encode()
+    assert not rig.player.receipt.exists()
+
+
+def test_unreadable_kvrw_result_falls_back_to_the_receipt(rig, lock_file):
+    kvrw = rig.data / "kvrw_result.json"
+    kvrw.write_text(receipt_text(last_map="Tunnel"), encoding="utf-8")
+    locker = lock_file(kvrw)  # held open without sharing, as a virus scanner may hold it
+    rig.game_writes(receipt=rig.finished_receipt())
+    run = rig.race()
+    rig.check_ended(run)
+    log = rig.log()
+    assert "kvrw_result.json present but unreadable, using the receipt\n" in log
+    assert "using kvrw_result.json" not in log
+    assert rig.where_is(rig.run_id) == "server"
+    assert json.loads(rig.server.requests_to("/submit")[-1].body)["run_id"] == rig.run_id
+    locker.release()
+    assert kvrw.exists()  # not the judged file: left alone

@@ -1,0 +1,28 @@
+"""A race run for a Steam name full of what breaks careless text handling: quotes, backslashes,
+an emoji and control characters. The server gets JSON that parses and carries the name exactly;
+the log shows it on one line."""
+import json
+
+from fault_rig import Rig  # noqa: F401
+from peer_fixtures import Player, race_server  # noqa: F401
+from steam_fixtures import Account, steam_pc  # noqa: F401
+
+PERSONA = 'Ev"il \\ \\\\ Ro"ot\\ 😀 \x01\x07\t\x1b[31m\x1f\x7f end'
+SHOWN = 'Ev"il \\ \\\\ Ro"ot\\ 😀 \\x01\\x07\\x09\\x1B[31m\\x1F\\x7F end'
+
+
+def test_hostile_steam_name_reaches_the_server_unchanged(wine, player_dir, tmp_path, race_server,
+                                                         steam_pc):
+    pc = steam_pc(accounts=[Account(persona=PERSONA)])
+    rig = Rig(wine, Player(wine, player_dir, tmp_path / "data"), pc, race_server, tmp_path)
+    rig.game_writes(receipt=rig.finished_receipt())
+    run = rig.race()
+    rig.check_ended(run)
+    log = rig.log()
+    assert f"steam persona detected: {SHOWN}\n" in log
+    assert rig.where_is(rig.run_id) == "server"
+    request = rig.server.requests_to("/submit")[-1]
+    payload = json.loads(request.body.decode("utf-8"))  # strict: no raw control characters
+    assert payload["player"] == PERSONA
+    assert payload["playerId"] == "76561198000000042"
+    assert list(payload)[:3] == ["player", "playerId", "difficulty"]

@@ -1,0 +1,118 @@
+// Checks on the bytes that come from outside and go on to the server, the queue or the log:
+// whole-JSON checks, verdicts in server answers, week files that may replace cached copies, and
+// log lines that stay one readable line.
+#include "launcher_core/complete_json.h"
+#include "launcher_core/format_text.h"
+#include "launcher_core/receipt_judge.h"
+#include "launcher_core/server_reply.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+TEST(CompleteJson, WholeValuesPass) {
+    for (const char* ok :
+         {"{}", " { } \r\n", "[]", "\"x\"", "12", "{\"a\":1,\"b\":[1,{\"c\":\"}\\\"]\"}],\"d\":{}}",
+          "{\"t\":nan,\"u\":-1e5,\"v\":true}", "[[[[[]]]]]", "{\"a\":\"\xE5\xBC\xA0\"}"})
+        EXPECT_TRUE(is_complete_json(ok)) << ok;
+}
+
+TEST(CompleteJson, WhatCrashesAndScriptFaultsLeaveFails) {
+    const std::string whole =
+        "{\"status\":\"running\",\"splits\":[{\"i\":1,\"map\":\"ENDING:main\","
+        "\"t\":750.00}]}";
+    ASSERT_TRUE(is_complete_json(whole));
+    // Cut off anywhere before its last byte, the receipt is no longer whole.
+    for (size_t n = 0; n < whole.size(); ++n)
+        EXPECT_FALSE(is_complete_json(whole.substr(0, n))) << whole.substr(0, n);
+    for (const char* bad :
+         {"", "   ", "{\"a\":}", "{\"a\":,\"b\":1}", "{\"a\"}", "{\"a\" 1}", "{\"a\":1,}", "[1,]",
+          "[1 2]", "{1:2}", "{\"a\":1}}", "{\"a\":1} x", "{\"a\":[1}", "{\"a\":\"x",
+          "{\"a\":\"x\\\"}", "]", "{\"a\":1]", "{\"a\"::1}", "{,}"})
+        EXPECT_FALSE(is_complete_json(bad)) << bad;
+    // A file the system preallocated and a crash left padded with zero bytes.
+    EXPECT_FALSE(is_complete_json(std::string("{\"a\":1}\0\0", 9)));
+}
+
+TEST(CompleteJson, DeepNestingNeedsNoStack) {
+    const std::string deep = std::string(1 << 20, '[') + std::string(1 << 20, ']');
+    EXPECT_TRUE(is_complete_json(deep));
+    EXPECT_FALSE(is_complete_json(deep.substr(0, deep.size() - 1)));
+}
+
+namespace {
+
+RunInputs plain_receipt(const std::string& text) {
+    RunInputs in;
+    in.server_configured = true;
+    in.text = text;
+    in.player = "Mira";
+    return in;
+}
+
+} // namespace
+
+TEST(JudgeDamagedReceipt, CutOffOrValuelessReceiptIsNeverSent) {
+    const std::string whole = "{\"status\":\"running\",\"total\":812.40,\"splits\":[{\"i\":1,"
+                              "\"map\":\"ENDING:main\",\"t\":750.00}]}";
+    ASSERT_EQ(judge_run(plain_receipt(whole)).verdict, RunVerdict::submit);
+    for (const std::string& bad :
+         {whole.substr(0, whole.size() - 6), std::string("{\"status\":,\"total\":,\"splits\":"
+                                                         "[{\"map\":\"ENDING:main\",\"t\":}]}")}) {
+        const RunJudgement j = judge_run(plain_receipt(bad));
+        EXPECT_EQ(j.verdict, RunVerdict::invalid_receipt) << bad;
+        EXPECT_EQ(j.skip_reason, "receipt invalid");
+        ASSERT_GE(j.log.size(), 2u);
+        EXPECT_EQ(j.log.back(), "receipt content invalid, upload skipped");
+        EXPECT_EQ(j.log[j.log.size() - 2].rfind("receipt is not a complete JSON object (", 0), 0u);
+    }
+}
+
+TEST(JudgeDamagedReceipt, UnreadableKvrwResultIsToldBeforeTheReceiptIsJudged) {
+    RunInputs in = plain_receipt("{\"map\":\"ENDING:main\",\"t\":1}");
+    in.kvrw_result_unreadable = true;
+    const RunJudgement j = judge_run(in);
+    EXPECT_EQ(j.verdict, RunVerdict::submit);
+    EXPECT_EQ(j.log[1], "kvrw_result.json present but unreadable, using the receipt");
+}
+
+TEST(SubmitReply, AnswersWithoutVerdictAreTroubleNotRefusals) {
+    // An error page, a proxy's login page or bytes cut short say nothing about the run: it is
+    // kept for another try instead of being given up.
+    for (const char* page : {"", "<html>Login to the hotel network</html>", "{\"acc", "\x01\x02",
+                             "{\"ok\":false}", "{\"accepted\" true}"}) {
+        const SubmitReply r = parse_submit_reply(page);
+        EXPECT_FALSE(r.verdict) << page;
+        EXPECT_TRUE(is_server_trouble(200, r)) << page;
+    }
+    for (const char* verdict : {"{\"accepted\":false}", "{\"accepted\" : false,\"x\":1}",
+                                "{\"error\":\"week window closed\"}", "{\"accepted\": true}"}) {
+        const SubmitReply r = parse_submit_reply(verdict);
+        EXPECT_TRUE(r.verdict) << verdict;
+        EXPECT_FALSE(is_server_trouble(200, r)) << verdict;
+        EXPECT_FALSE(is_server_trouble(400, r)) << verdict;
+    }
+    EXPECT_TRUE(is_trouble_status(503));
+    EXPECT_FALSE(is_trouble_status(404));
+}
+
+TEST(WeekFiles, OnlySoundAnswersReplaceTheCachedCopy) {
+    EXPECT_EQ(week_file_problem("week.json", "{\"seed\":\"1\"}"), "");
+    EXPECT_EQ(week_file_problem("leaderboard.json", "[{\"rank\":1}]"), "");
+    EXPECT_EQ(week_file_problem("week.json", "<html>proxy</html>"), "answer is not JSON");
+    EXPECT_EQ(week_file_problem("week.json", "{\"seed\":\"1"), "answer is not JSON");
+    EXPECT_EQ(week_file_problem("week.json", ""), "answer is not JSON");
+    EXPECT_EQ(week_file_problem("board.tsv", "rank\tplayer\n1\t\xE5\xBC\xA0\n"), "");
+    EXPECT_EQ(week_file_problem("board.tsv", ""), "");
+    EXPECT_EQ(week_file_problem("board.txt", std::string("ab\0cd", 5)), "answer is not text");
+}
+
+TEST(LogSafe, TextPassesControlsAndBrokenBytesAreShown) {
+    EXPECT_EQ(log_safe("Ev\"il \\ 张三 😀"), "Ev\"il \\ 张三 😀");
+    EXPECT_EQ(log_safe("a\nb\r\tc\x1b[0m\x7f"), "a\\x0Ab\\x0D\\x09c\\x1B[0m\\x7F");
+    EXPECT_EQ(log_safe(std::string("x\0y", 3)), "x\\x00y");
+    // Bytes that are not UTF-8: a lone continuation byte, a cut sequence, an overlong form.
+    EXPECT_EQ(log_safe("\x80z\xE5\xBC"), "\\x80z\\xE5\\xBC");
+    EXPECT_EQ(log_safe("\xC0\xAF"), "\\xC0\\xAF");
+    EXPECT_EQ(log_safe(""), "");
+}
