@@ -1,14 +1,13 @@
 // kvr_launcher_core: the race run, or one utility task chosen by the first argument.
 #include "launcher_core/app_state.h"
+#include "launcher_core/console.h"
 #include "launcher_core/log.h"
 #include "launcher_core/modes.h"
 
 #include <string>
-#include <windows.h>
 
 int wmain(int argc, wchar_t** argv) {
-    SetConsoleCP(CP_UTF8);
-    SetConsoleOutputCP(CP_UTF8);
+    use_utf8_console();
     start_up();
 
     const std::wstring mode = argc > 1 ? argv[1] : L"";

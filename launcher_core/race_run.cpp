@@ -1,6 +1,7 @@
 // The race run: every stage in order, from launcher.ini to the result card.
 #include "launcher_core/app_state.h"
 #include "launcher_core/config.h"
+#include "launcher_core/console.h"
 #include "launcher_core/final_report.h"
 #include "launcher_core/format_text.h"
 #include "launcher_core/game_launch.h"
@@ -19,8 +20,6 @@
 #include "common/win32/files.h"
 #include "common/win32/process.h"
 
-#include <cstdio>
-
 namespace {
 
 const char kGameNotFoundText[] =
@@ -28,12 +27,6 @@ const char kGameNotFoundText[] =
     "· 装在非 Steam 默认目录，且 Steam 库里没有记录\n\n"
     "解决办法：用记事本打开同目录的 launcher.ini，\n把 game= 这一行改成你电脑上的\n"
     "Hollowmaze-Win64-Shipping.exe 完整路径。";
-
-// The console's last words; returns at once when standard input is not a console.
-void wait_for_enter() {
-    console_print("\n按回车键退出...");
-    getchar();
-}
 
 void expand_paths(LauncherConfig& cfg) {
     for (std::string* field : {&cfg.game, &cfg.receipt, &cfg.data, &cfg.livesplit,

@@ -1,39 +1,49 @@
 #!/usr/bin/env bash
-# The main job: builds the player programs and plays a race run under Wine, printing the log.
+# The main job: builds the player package and plays two whole races under Wine, as a player
+# lives them, with local peers (race server, LiveSplit, Steam and the game as stand-ins).
+# Screenshots of every stage and the launcher's log land in demo-out/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Our peers listen on fixed loopback ports (LiveSplit's is 16834) and Wine opens its sockets in
+# the wineserver: the whole run, wineserver included, gets a network namespace of its own.
+if [ -z "${KVR_ISOLATED:-}" ]; then
+    export KVR_ISOLATED=1
+    exec scripts/isolated.sh bash "$0" "$@"
+fi
 root=$(pwd)
+out="$root/demo-out"
+python=/usr/bin/python3
+[ -x "$python" ] || python=python3
 
 cmake --preset win64 >/dev/null
 cmake --build --preset win64
 
+# The package as an organiser builds it, with placeholder loader and script files.
+rm -rf "$out" && mkdir -p "$out"
+organiser=$("$python" tests/e2e/player_race.py --organiser-files "$out/organiser")
+# shellcheck disable=SC2086
+cmake --preset win64 $organiser >/dev/null
+cmake --build --preset win64 --target package >/dev/null
+package=$(ls build/win64/package/KVR-Race-player-*.zip)
+cp "$package" "$out/"
+# Leave the build tree's package settings as the tests expect them.
+cmake --preset win64 -DKVR_UE4SS_DIR= -DKVR_WEEKLY_MOD_DIR= -DKVR_SPLITS_FILE= >/dev/null
+
 . scripts/wine-env.sh build/win64
 scripts/wine-prefix.sh build/win64
+wineserver -k >/dev/null 2>&1 || true  # nobody else's display stays attached to the prefix
+wineserver -w >/dev/null 2>&1 || true
 
-out="$root/demo-out"
-rm -rf "$out"
-player="$out/玩家包"
-mkdir -p "$player"
-cp build/win64/launcher_core/kvr_launcher_core.exe "$player/"
-winpath() { echo "Z:$1" | sed 's|/|\\|g'; }
+display=:${KVR_DEMO_DISPLAY:-98}
+Xvfb "$display" -screen 0 1600x1000x24 -br -nolisten tcp </dev/null >"$out/xvfb.log" 2>&1 &
+xvfb_pid=$!
+cleanup() {
+    wineserver -k >/dev/null 2>&1 || true
+    kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+export DISPLAY=$display
+sleep 1
 
-cat >"$player/launcher.ini" <<INI
-# Demo player package: data and receipt live beside the programs.
-receipt=%APPDIR%receipt.json
-data=%APPDIR%data
-game=%APPDIR%kvr_launcher_core.exe
-timer=1
-INI
-
-echo "== dry run =="
-printf 'dryrun=1\n' >>"$player/launcher.ini"
-(cd "$player" && wine kvr_launcher_core.exe </dev/null >"$out/dryrun.out" 2>&1) || true
-sed -i '/^dryrun=1$/d' "$player/launcher.ini"
-
-echo "== race run =="
-(cd "$player" && echo | wine kvr_launcher_core.exe >"$out/race.out" 2>&1) || true
-
-echo "== launcher.log =="
-tr -d '\r' <"$player/launcher.log"
-echo
-echo "demo output in $out"
+export KVR_WIN_BUILD="$root/build/win64" KVR_SOURCE_DIR="$root"
+"$python" tests/e2e/player_race.py --package "$out/$(basename "$package")" --out "$out"

@@ -8,7 +8,7 @@ packages=(
     wine wine64 xvfb xauth x11-utils
     fonts-wqy-zenhei fonts-dejavu-core imagemagick
     libfmt-dev googletest libgtest-dev libbenchmark-dev liblua5.4-dev
-    python3 python3-pytest zip unzip locales
+    python3 python3-pytest zip unzip locales iproute2 util-linux
 )
 
 missing=()

@@ -3,6 +3,12 @@
 # native unit tests (sanitizers), Windows unit tests under Wine, end-to-end scenarios under Wine + Xvfb.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Our peers listen on fixed loopback ports (LiveSplit's is 16834) and Wine opens its sockets in
+# the wineserver: the whole run, wineserver included, gets a network namespace of its own.
+if [ -z "${KVR_ISOLATED:-}" ]; then
+    export KVR_ISOLATED=1
+    exec scripts/isolated.sh bash "$0" "$@"
+fi
 root=$(pwd)
 
 cmake --preset native >/dev/null
@@ -13,13 +19,16 @@ cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVR_SANITI
 cmake --build build/tsan --target rand_mod_test
 cmake --preset win64 >/dev/null
 cmake --build --preset win64
+cmake --build --preset win64 --target package >/dev/null
 
 . scripts/wine-env.sh build/win64
+wineserver -k >/dev/null 2>&1 || true  # a server from outside this namespace would hold our sockets
+wineserver -w >/dev/null 2>&1 || true
 scripts/wine-prefix.sh build/win64
 
 # One virtual display for every window test; Wine's X11 driver draws into it.
 display=:${KVR_TEST_DISPLAY:-97}
-Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp </dev/null >build/xvfb.log 2>&1 &
+Xvfb "$display" -screen 0 1600x1000x24 -br -nolisten tcp </dev/null >build/xvfb.log 2>&1 &
 xvfb_pid=$!
 cleanup() {
     . "$root/scripts/wine-env.sh" "$root/build/win64"
