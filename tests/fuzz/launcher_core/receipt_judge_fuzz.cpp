@@ -13,6 +13,7 @@ RunInputs inputs_from(FuzzedDataProvider& in) {
     RunInputs r;
     r.server_configured = in.ConsumeIntegralInRange<int>(0, 15) != 0;
     r.source = in.ConsumeBool() ? ReceiptSource::kvrw_result : ReceiptSource::receipt;
+    r.kvrw_result_unreadable = r.source == ReceiptSource::receipt && in.ConsumeBool();
     static const char* const phases[] = {"", "Ended", "Running", "NotRunning", "Paused"};
     r.livesplit.phase = phases[in.ConsumeIntegralInRange<size_t>(0, 4)];
     r.livesplit.time = parse_livesplit_time(in.ConsumeRandomLengthString(24));

@@ -14,6 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const SubmitReply reply = parse_submit_reply(body);
     // Trouble means "send it again later": never for a run the server took.
     if (reply.accepted) FUZZ_CHECK(!is_server_trouble(status, reply));
+    // An answer that judged nothing (an error page, bytes cut short) is never a refusal.
+    if (!reply.verdict) FUZZ_CHECK(reply.accepted || is_server_trouble(status, reply));
     if (reply.token) FUZZ_CHECK(reply.token->size() < body.size());
     FUZZ_CHECK(reply.error.size() < body.size() || reply.error.empty());
 
