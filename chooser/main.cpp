@@ -76,19 +76,21 @@ void on_paint(HWND window, ChooserWindow& c) {
 LRESULT CALLBACK chooser_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
     ChooserWindow* c = kvr::ui::state_of<ChooserWindow>(window, message, lparam);
     if (!c) return DefWindowProcW(window, message, wparam, lparam);
-    const ClientSize size = client_size(window);
-    const auto x = static_cast<float>(GET_X_LPARAM(lparam));
-    const auto y = static_cast<float>(GET_Y_LPARAM(lparam));
     switch (message) {
     case WM_KEYDOWN:
         act(window, *c, chooser_key(c->model, static_cast<int>(wparam)));
         return 0;
     case WM_MOUSEMOVE:
-        act(window, *c, chooser_mouse_move(c->model, size.width, size.height, x, y));
+    case WM_LBUTTONDOWN: {
+        const ClientSize size = client_size(window);
+        const auto x = static_cast<float>(GET_X_LPARAM(lparam));
+        const auto y = static_cast<float>(GET_Y_LPARAM(lparam));
+        act(window, *c,
+            message == WM_MOUSEMOVE
+                ? chooser_mouse_move(c->model, size.width, size.height, x, y)
+                : chooser_click(c->model, size.width, size.height, x, y, kRandom));
         return 0;
-    case WM_LBUTTONDOWN:
-        act(window, *c, chooser_click(c->model, size.width, size.height, x, y, kRandom));
-        return 0;
+    }
     case WM_TIMER:
         if (wparam == kAnimationTimer) {
             chooser_tick(c->model);

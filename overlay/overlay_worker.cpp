@@ -1,5 +1,5 @@
-// The worker thread: follows timer.txt, the board files and board.toggle every 120 ms, and the
-// game process about once a second.
+// The worker thread: follows timer.txt, the board files and board.toggle (each change is seen
+// within 120 ms), and the game process about once a second.
 #include "common/win32/files.h"
 #include "common/win32/wide.h"
 #include "overlay/game_watch.h"

@@ -7,6 +7,8 @@
     win = Windows(wine)
     proc = win.start(d, "kvr_overlay.exe")            # started with LOCALAPPDATA set inside Wine
     st = win.wait("KVRTimerWindow2", visible=True)    # {"visible": 1, "x": ..., "pid": ...} or None
+    st = win.write_and_wait(d.data / "timer.txt", "", "KVRTimerWindow2", visible=False)
+    st["after"]                                        # ms from the write to the hidden strip
     win.key("KVRChooseWindow", 13); win.click("KVRChooseWindow", 280, 440)
     win.screenshot("overlay_timer_running", st)       # <build>/screenshots/<name>.png, cropped
     win.end(proc, st)                                  # ends the Windows process by its pid
@@ -56,7 +58,7 @@ def race_data(tmp_path):
 
 def parse_state(text):
     line = text.strip().splitlines()[-1] if text.strip() else ""
-    if not line.startswith("visible="):
+    if "visible=" not in line:
         return None
     return {k: int(v) for k, v in (kv.split("=") for kv in line.split())}
 
@@ -97,6 +99,12 @@ class Windows:
     def wait(self, cls, visible=True, timeout_ms=15000):
         """The window's state once it is shown (or hidden); None when that does not happen."""
         r = self.probe("wait", cls, 1 if visible else 0, timeout_ms)
+        return parse_state(r.out) if r.rc == 0 else None
+
+    def write_and_wait(self, path: Path, text: str, cls, visible, timeout_ms=3000):
+        """Writes the file from inside Wine, then waits for the window; the state gains "after",
+        the milliseconds from the write to the change."""
+        r = self.probe("write-wait", winpath(path), text, cls, 1 if visible else 0, timeout_ms)
         return parse_state(r.out) if r.rc == 0 else None
 
     def key(self, cls, vk):
