@@ -30,7 +30,6 @@ cp "$package" "$out/"
 cmake --preset win64 -DKVR_UE4SS_DIR= -DKVR_WEEKLY_MOD_DIR= -DKVR_SPLITS_FILE= >/dev/null
 
 . scripts/wine-env.sh build/win64
-scripts/wine-prefix.sh build/win64
 wineserver -k >/dev/null 2>&1 || true  # nobody else's display stays attached to the prefix
 wineserver -w >/dev/null 2>&1 || true
 
@@ -44,6 +43,7 @@ cleanup() {
 trap cleanup EXIT
 export DISPLAY=$display
 sleep 1
+scripts/wine-prefix.sh build/win64 --services
 
 export KVR_WIN_BUILD="$root/build/win64" KVR_SOURCE_DIR="$root"
 "$python" tests/e2e/player_race.py --package "$out/$(basename "$package")" --out "$out"

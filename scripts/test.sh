@@ -38,6 +38,7 @@ cleanup() {
 trap cleanup EXIT
 export DISPLAY=$display
 sleep 1
+scripts/wine-prefix.sh build/win64 --services
 
 status=0
 scripts/fuzz.sh 3 || status=1

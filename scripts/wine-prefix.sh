@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Creates the Wine prefix of a build tree once and keeps its wineserver running detached, so
 # that Wine's background services never hold a caller's pipes open.
+# Usage: wine-prefix.sh <build-dir> [--services]  (--services also starts the services now)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-env.sh" "${1:?build dir}"
@@ -16,6 +17,11 @@ if [ ! -f "$WINEPREFIX/.kvr-ready" ]; then
     if [ ! -f "$WINEPREFIX/.kvr-ready" ]; then
         echo "wine-prefix: creating $WINEPREFIX"
         start_server
+# Wine's background services start with the first program and inherit its standard handles:
+# start them here, detached, so they never hold a caller's pipe (ctest would wait on it).
+if [ "${2:-}" = "--services" ]; then
+    setsid wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+fi
         setsid wineboot -i </dev/null >"$kvr_build_dir/wineboot.log" 2>&1
         wineserver -w
         reg() { wine reg add "$@" /f </dev/null >/dev/null 2>&1; }
@@ -35,3 +41,8 @@ if [ ! -f "$WINEPREFIX/.kvr-ready" ]; then
     flock -u 9
 fi
 start_server
+# Wine's background services start with the first program and inherit its standard handles:
+# start them here, detached, so they never hold a caller's pipe (ctest would wait on it).
+if [ "${2:-}" = "--services" ]; then
+    setsid wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+fi
