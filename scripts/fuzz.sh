@@ -3,19 +3,26 @@
 # SECONDS seconds, one at a time, on a scratch copy of its checked-in seed corpus (the fuzzer
 # never writes into tests/fuzz). Prints each target's execution count; exits non-zero when a
 # target does not build or finds anything (crash, sanitizer report, broken property, leak,
-# time-out). A finding's input is kept under build/fuzz/runs/<target>/findings/.
+# time-out). Each run works in a folder of its own under build/fuzz/runs/, so two runs at once do
+# not disturb each other; the folder is kept only when something was found, with each finding's
+# input under <target>/findings/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:?usage: scripts/fuzz.sh SECONDS}
 build=build/fuzz
-runs=$build/runs
 
+# One configure and build at a time in the shared tree; the runs themselves may overlap.
+mkdir -p "$build"
+exec 9>"$build/.build-lock"
+flock 9
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKVR_FUZZ=ON -DKVR_SANITIZE=OFF >/dev/null
 cmake --build "$build" --target kvr_fuzz_targets -j2 >/dev/null
+flock -u 9
 
-rm -rf "$runs"
+mkdir -p "$build/runs"
+runs=$(mktemp -d "$build/runs/run.XXXXXX")
 status=0
 while IFS=$'\t' read -r name exe seeds dict; do
     work=$runs/$name
@@ -31,8 +38,9 @@ while IFS=$'\t' read -r name exe seeds dict; do
     else
         status=1
         printf '%-24s FINDING (log: %s)\n' "$name" "$log"
-        grep -E 'ERROR|SUMMARY|property broken|runtime error|Test unit written' "$log" | head -n 12 \
-            | sed 's/^/    /'
+        { grep -E 'ERROR|SUMMARY|property broken|runtime error|Test unit written' "$log" || true; } \
+            | head -n 12 | sed 's/^/    /'
     fi
 done <"$build/fuzz_targets.tsv"
+if [ $status -eq 0 ]; then rm -rf "$runs"; fi
 exit $status
