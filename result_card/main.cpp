@@ -101,11 +101,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     s.text = final_card_text(s.options);
 
     const ULONG_PTR gdiplus = kvr::ui::start_gdiplus();
-    const kvr::ui::WindowSpec& spec =
+    const kvr::ui::WindowSpec& row =
         s.options.progress ? kvr::ui::kProgressCardWindow : kvr::ui::kFinalCardWindow;
-    HWND window = kvr::ui::create_card_window(spec, result_window_proc, &s);
+    HWND window = kvr::ui::create_card_window(row, result_window_proc, &s);
     if (window) {
-        kvr::ui::round_window_corners(window, spec.width, spec.height,
+        kvr::ui::round_window_corners(window, row.width, row.height,
                                       kvr::ui::kResultFrame.radius);
         ShowWindow(window, SW_SHOWNORMAL);
         SetForegroundWindow(window);

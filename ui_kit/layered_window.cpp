@@ -16,13 +16,13 @@ DWORD extended_styles(unsigned traits) {
     return ex;
 }
 
-void register_class(const WindowSpec& spec, WNDPROC proc, HINSTANCE instance, UINT style) {
+void register_class(const WindowSpec& row, WNDPROC proc, HINSTANCE instance, UINT style) {
     WNDCLASSW wc{};
     wc.style = style;
     wc.lpfnWndProc = proc;
     wc.hInstance = instance;
-    wc.lpszClassName = spec.class_name;
-    if (spec.arrow_cursor) wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = row.class_name;
+    if (row.arrow_cursor) wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     RegisterClassW(&wc); // fails harmlessly when the class exists already
 }
 
@@ -34,14 +34,14 @@ ScreenRect work_area() {
 
 } // namespace
 
-HWND create_card_window(const WindowSpec& spec, WNDPROC proc, void* state, UINT class_style) {
+HWND create_card_window(const WindowSpec& row, WNDPROC proc, void* state, UINT class_style) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    register_class(spec, proc, instance, class_style);
+    register_class(row, proc, instance, class_style);
     const WindowPlace p =
-        place_window(work_area(), spec.width, spec.height, spec.anchor, spec.top_offset);
-    HWND w = CreateWindowExW(extended_styles(spec.traits), spec.class_name, spec.title, WS_POPUP,
+        place_window(work_area(), row.width, row.height, row.anchor, row.top_offset);
+    HWND w = CreateWindowExW(extended_styles(row.traits), row.class_name, row.title, WS_POPUP,
                              p.x, p.y, p.width, p.height, nullptr, nullptr, instance, state);
-    if (w && (spec.traits & kLayered)) SetLayeredWindowAttributes(w, 0, spec.alpha, LWA_ALPHA);
+    if (w && (row.traits & kLayered)) SetLayeredWindowAttributes(w, 0, row.alpha, LWA_ALPHA);
     return w;
 }
 

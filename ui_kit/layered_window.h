@@ -13,7 +13,7 @@ namespace kvr::ui {
 // Null when the window cannot be created.
 // `class_style` adds class styles, such as CS_OWNDC for a window that draws itself many times a
 // second and keeps its device context.
-HWND create_card_window(const WindowSpec& spec, WNDPROC proc, void* state, UINT class_style = 0);
+HWND create_card_window(const WindowSpec& row, WNDPROC proc, void* state, UINT class_style = 0);
 
 // Clips the window to the card's rounded outline, so the corners outside the card show the
 // desktop instead of a square backdrop. Needs GDI+ started.
