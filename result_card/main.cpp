@@ -105,8 +105,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         s.options.progress ? kvr::ui::kProgressCardWindow : kvr::ui::kFinalCardWindow;
     HWND window = kvr::ui::create_card_window(row, result_window_proc, &s);
     if (window) {
-        kvr::ui::round_window_corners(window, row.width, row.height,
-                                      kvr::ui::kResultFrame.radius);
+        kvr::ui::round_window_corners(window, row.width, row.height, kvr::ui::kResultFrame.radius);
         ShowWindow(window, SW_SHOWNORMAL);
         SetForegroundWindow(window);
         s.start_ms = GetTickCount64();

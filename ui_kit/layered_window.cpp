@@ -39,8 +39,8 @@ HWND create_card_window(const WindowSpec& row, WNDPROC proc, void* state, UINT c
     register_class(row, proc, instance, class_style);
     const WindowPlace p =
         place_window(work_area(), row.width, row.height, row.anchor, row.top_offset);
-    HWND w = CreateWindowExW(extended_styles(row.traits), row.class_name, row.title, WS_POPUP,
-                             p.x, p.y, p.width, p.height, nullptr, nullptr, instance, state);
+    HWND w = CreateWindowExW(extended_styles(row.traits), row.class_name, row.title, WS_POPUP, p.x,
+                             p.y, p.width, p.height, nullptr, nullptr, instance, state);
     if (w && (row.traits & kLayered)) SetLayeredWindowAttributes(w, 0, row.alpha, LWA_ALPHA);
     return w;
 }
