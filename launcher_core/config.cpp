@@ -64,8 +64,7 @@ LauncherConfig parse_config(std::string_view text) {
 
 std::string expand_placeholders_with(std::string_view text, std::string_view app_dir,
                                      std::string_view local_data) {
-    return kvr::replace_all(kvr::replace_all(text, "%APPDIR%", app_dir), "%LOCALDATA%",
-                            local_data);
+    return kvr::replace_all(kvr::replace_all(text, "%APPDIR%", app_dir), "%LOCALDATA%", local_data);
 }
 
 std::string local_data_dir_from(std::string_view localappdata) {

@@ -6,7 +6,9 @@
 #define KVR_DEFAULT_SERVER "https://race.kvr.example"
 #endif
 
-std::string_view default_server_base() { return KVR_DEFAULT_SERVER; }
+std::string_view default_server_base() {
+    return KVR_DEFAULT_SERVER;
+}
 
 std::string profile_page_url(std::string_view base, std::string_view token) {
     std::string url = std::string(base) + "/profile";

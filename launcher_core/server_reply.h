@@ -32,6 +32,6 @@ bool is_trouble_status(int http_status);
 std::optional<std::string> week_seed(std::string_view week_json);
 
 // Why a downloaded week file must not replace its cached copy, or empty when it may: the JSON
-// files ("*.json") must be one whole JSON object or array, the text files must hold no NUL byte. A proxy's
-// error page, binary garbage or a transfer cut short then leaves the good copy in place.
+// files ("*.json") must be one whole JSON object or array, the text files must hold no NUL byte. A
+// proxy's error page, binary garbage or a transfer cut short then leaves the good copy in place.
 std::string_view week_file_problem(std::string_view file, std::string_view body);

@@ -17,7 +17,8 @@ bool read_file(const std::string& path, std::string& out) {
     if (!f) return false;
     char buf[65536];
     size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0) out.append(buf, n);
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+        out.append(buf, n);
     fclose(f);
     return true;
 }
@@ -55,7 +56,9 @@ bool is_directory(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool delete_file(const std::string& path) { return DeleteFileW(utf8_to_wide(path).c_str()); }
+bool delete_file(const std::string& path) {
+    return DeleteFileW(utf8_to_wide(path).c_str());
+}
 
 bool move_file(const std::string& from, const std::string& to) {
     return MoveFileExW(utf8_to_wide(from).c_str(), utf8_to_wide(to).c_str(),
@@ -64,7 +67,8 @@ bool move_file(const std::string& from, const std::string& to) {
 
 bool create_directories(const std::string& path) {
     std::string p = path;
-    while (!p.empty() && (p.back() == '\\' || p.back() == '/')) p.pop_back();
+    while (!p.empty() && (p.back() == '\\' || p.back() == '/'))
+        p.pop_back();
     if (p.empty() || is_directory(p)) return !p.empty();
     const size_t cut = p.find_last_of("\\/");
     // Stop at a drive root ("C:") or a relative first component.

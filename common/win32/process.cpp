@@ -61,9 +61,8 @@ unsigned long find_process_by_name(const std::wstring& exe_name) {
 }
 
 bool shell_open(const std::string& target) {
-    const auto r = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(nullptr, L"open", utf8_to_wide(target).c_str(), nullptr, nullptr,
-                      SW_SHOWNORMAL));
+    const auto r = reinterpret_cast<INT_PTR>(ShellExecuteW(
+        nullptr, L"open", utf8_to_wide(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     return r > 32;
 }
 

@@ -16,12 +16,14 @@ std::wstring to_wide(std::string_view s, UINT cp) {
 }
 } // namespace
 
-std::wstring utf8_to_wide(std::string_view s) { return to_wide(s, CP_UTF8); }
+std::wstring utf8_to_wide(std::string_view s) {
+    return to_wide(s, CP_UTF8);
+}
 
 std::string wide_to_utf8(std::wstring_view s) {
     if (s.empty()) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr,
-                                      0, nullptr, nullptr);
+    const int n = WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0,
+                                      nullptr, nullptr);
     std::string out(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr,
                         nullptr);

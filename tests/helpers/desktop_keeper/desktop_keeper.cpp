@@ -8,10 +8,11 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     GetDesktopWindow();
-    HWND holder = CreateWindowExW(0, L"STATIC", L"kvr desktop keeper", 0, 0, 0, 0, 0,
-                                  HWND_MESSAGE, nullptr, nullptr, nullptr);
+    HWND holder = CreateWindowExW(0, L"STATIC", L"kvr desktop keeper", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                  nullptr, nullptr, nullptr);
     MSG msg;
-    while (holder && GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    while (holder && GetMessageW(&msg, nullptr, 0, 0) > 0)
+        DispatchMessageW(&msg);
     Sleep(INFINITE);
     return 0;
 }

@@ -25,8 +25,7 @@ int wmain(int argc, wchar_t** argv) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
-                        &pi))
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
         return 121;
     WaitForSingleObject(pi.hProcess, INFINITE);
     DWORD code = 0;

@@ -18,11 +18,11 @@ TEST(Text, TrimAndReplace) {
 
 TEST(Utf8, ValidityAndBom) {
     EXPECT_TRUE(is_valid_utf8("D:\\\xE6\xB8\xB8\xE6\x88\x8F")); // 游戏
-    EXPECT_TRUE(is_valid_utf8("\xF0\x9F\x98\x80"));              // emoji
-    EXPECT_FALSE(is_valid_utf8("\xD3\xCE\xCF\xB7"));             // 游戏 in GBK
-    EXPECT_FALSE(is_valid_utf8("\xC0\xAF"));                     // overlong '/'
-    EXPECT_FALSE(is_valid_utf8("\xED\xA0\x80"));                 // surrogate
-    EXPECT_FALSE(is_valid_utf8("\xE6\xB8"));                     // cut short
+    EXPECT_TRUE(is_valid_utf8("\xF0\x9F\x98\x80"));             // emoji
+    EXPECT_FALSE(is_valid_utf8("\xD3\xCE\xCF\xB7"));            // 游戏 in GBK
+    EXPECT_FALSE(is_valid_utf8("\xC0\xAF"));                    // overlong '/'
+    EXPECT_FALSE(is_valid_utf8("\xED\xA0\x80"));                // surrogate
+    EXPECT_FALSE(is_valid_utf8("\xE6\xB8"));                    // cut short
     EXPECT_EQ(strip_utf8_bom("\xEF\xBB\xBFgame=x"), "game=x");
     EXPECT_EQ(strip_utf8_bom("\xEF\xBB"), "\xEF\xBB");
 }
