@@ -15,7 +15,6 @@ namespace {
 
 constexpr Argb kInk = 0xFF3A2C1C;
 constexpr Argb kMuted = 0xFF8C7860;
-constexpr Argb kRingGold = 0xE2A83C;
 
 // A hovered panel that is not selected lifts by 2 px.
 kvr::RoundedBox panel_box(const ChooserState& s, int i, float width) {
@@ -98,13 +97,13 @@ const PixelFrame& compose_chooser(ChooserPainter& p, const ChooserState& s, bool
     const kvr::PixelRect all = p.frame.bounds();
     const kvr::RoundedBox selected = panel_box(s, s.selected, w);
     kvr::fill_rounded(p.frame, badge_box(selected, w), 0,
-                      with_alpha(badge_border_alpha(s.clock), kRingGold), 1.4f, all);
+                      with_alpha(badge_border_alpha(s.clock), kvr::ui::kRingGold), 1.4f, all);
     if (s.pulse > 0) {
         // A ring that widens and fades around the panel just chosen.
         const float j = ring_grow(s.pulse);
         kvr::fill_rounded(
             p.frame, {selected.x - j, selected.y - j, selected.w + 2 * j, selected.h + 2 * j, 16},
-            0, with_alpha(ring_alpha(s.pulse), kRingGold), 2.5f, all);
+            0, with_alpha(ring_alpha(s.pulse), kvr::ui::kRingGold), 2.5f, all);
     }
     for (const kvr::Particle& q : s.particles)
         kvr::fill_circle(

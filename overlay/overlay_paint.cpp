@@ -21,10 +21,7 @@ using kvr::ui::with_alpha;
 
 namespace {
 
-constexpr Argb kInk = 0xFF3C2E1E;
 constexpr Argb kMuted = 0xE6826E55;
-constexpr Argb kAmber = 0xFFAC7026;
-constexpr Argb kRingGold = 0xE2A83C;
 constexpr int kRowsPerPage = 10;
 constexpr int kRowPitch = 40;
 
@@ -92,7 +89,8 @@ void draw_board_base(Gdiplus::Graphics& g, int width, int height, const BoardLay
     auto gold = kvr::ui::linear_brush(PointF(0, 0), PointF(w, 0), kvr::ui::kAccentGold,
                                       kvr::ui::kAccentPale);
     g.FillPath(gold.get(), &bar);
-    kvr::ui::draw_text(g, L"KVR 周赛排行榜", *f.title, RectF(18, 18, 320, 32), kInk, Align::start);
+    kvr::ui::draw_text(g, L"KVR 周赛排行榜", *f.title, RectF(18, 18, 320, 32), kvr::ui::kCardInk,
+                       Align::start);
 
     const RectF list = to_rect(l.list);
     kvr::ui::fill_rounded_rect(g, RectF(list.X, list.Y, list.Width, 30), 7, 0x78E6D6BC, 0, 0);
@@ -124,15 +122,15 @@ void fill_tabs(PixelFrame& out, const BoardLayout& l, const BoardView& v) {
 
 void draw_board_chrome(Gdiplus::Graphics& g, float w, const BoardLayout& l, const BoardView& v) {
     const BoardFonts f;
-    draw_line(g, utf8_to_wide(v.week_label), *f.small, RectF(w - 220, 24, 200, 22), kAmber,
-              Align::end);
+    draw_line(g, utf8_to_wide(v.week_label), *f.small, RectF(w - 220, 24, 200, 22),
+              kvr::ui::kCardAmber, Align::end);
     draw_line(g, utf8_to_wide(v.week_window), *f.small, RectF(18, 56, w - 36, 20), kMuted,
               Align::start);
     for (int k = 0; k < 3; ++k) {
         const RectF r = to_rect(l.difficulty_tabs[k]);
         kvr::ui::draw_text(g, utf8_to_wide(kDifficultyTabs[k].label), *f.label,
                            RectF(r.X, r.Y + 8, r.Width, r.Height),
-                           k == v.difficulty_tab ? 0xFF3E2E18 : kInk, Align::centre);
+                           k == v.difficulty_tab ? 0xFF3E2E18 : kvr::ui::kCardInk, Align::centre);
     }
     for (int k = 0; k < 4; ++k) {
         const RectF r = to_rect(l.ending_tabs[k]);
@@ -169,7 +167,7 @@ void fill_row_band(PixelFrame& out, float width, float t, size_t j) {
 
 void draw_row_texts(Gdiplus::Graphics& g, float t, size_t j, const BoardRow& row,
                     bool weekly_points, const BoardFonts& f) {
-    Argb text = kInk, rank = kMuted;
+    Argb text = kvr::ui::kCardInk, rank = kMuted;
     switch (row_look(j)) {
     case RowLook::Gold:
         text = rank = 0xFF965A0A;
@@ -192,7 +190,7 @@ void draw_row_texts(Gdiplus::Graphics& g, float t, size_t j, const BoardRow& row
     } else {
         kvr::ui::draw_text(g, utf8_to_wide(row_time_text(row)), *f.row, RectF(360, y, 120, 22),
                            text, Align::end);
-        draw_line(g, points, *f.row, RectF(500, y, 120, 22), kAmber, Align::end);
+        draw_line(g, points, *f.row, RectF(500, y, 120, 22), kvr::ui::kCardAmber, Align::end);
     }
 }
 
@@ -257,7 +255,7 @@ void compose_rows(BoardPainter& p, const BoardView& v, const BoardLayout& l) {
     kvr::fill_rounded(
         p.frame, {static_cast<float>(left) + 2, static_cast<float>(top) + 1, l.list.w - 4, 38, 9},
         with_alpha(static_cast<int>(pulse * 60 + 80), 0xFFD678),
-        with_alpha(static_cast<int>(pulse * 200), kRingGold), 1.6f, clip);
+        with_alpha(static_cast<int>(pulse * 200), kvr::ui::kRingGold), 1.6f, clip);
 
     const int page_height = kRowsPerPage * kRowPitch;
     const int first = std::max(0, clip.y - top) / page_height;
@@ -288,9 +286,10 @@ void compose_effects(BoardPainter& p, const BoardView& v, const BoardLayout& l) 
                                    ? l.difficulty_tabs[v.last_clicked_tab]
                                    : l.ending_tabs[v.last_clicked_tab - kEndingTabBase];
         const float grow = (1 - v.highlight) * 26;
-        kvr::fill_rounded(
-            p.frame, {tab.x - grow, tab.y - grow, tab.w + 2 * grow, tab.h + 2 * grow, 15}, 0,
-            with_alpha(static_cast<int>(v.highlight * 160), kRingGold), 2.5f, p.frame.bounds());
+        kvr::fill_rounded(p.frame,
+                          {tab.x - grow, tab.y - grow, tab.w + 2 * grow, tab.h + 2 * grow, 15}, 0,
+                          with_alpha(static_cast<int>(v.highlight * 160), kvr::ui::kRingGold), 2.5f,
+                          p.frame.bounds());
     }
 }
 

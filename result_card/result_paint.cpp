@@ -11,11 +11,9 @@ using kvr::ui::Argb;
 
 namespace {
 
-constexpr Argb kInk = 0xFF3C2E1E;
 constexpr Argb kBody = 0xFF6E5C46;
 constexpr Argb kMuted = 0xFF8C7860;
 constexpr Argb kFaint = 0xA0968269;
-constexpr Argb kAmber = 0xFFAC7026;
 
 Argb title_colour(Outcome o) {
     switch (o) {
@@ -52,8 +50,8 @@ void paint_progress_card(Gdiplus::Graphics& g, int width, int height,
     kvr::ui::draw_text(g, L"Please wait", *body, RectF(0, 96, w, 24), kBody, Align::centre,
                        Align::centre);
     draw_activity_dots(g, width / 2, height / 2 + 2, view.dot_phase);
-    kvr::ui::draw_text(g, L"do not close the launcher", *note, RectF(0, h - 92, w, 22), kAmber,
-                       Align::centre, Align::centre);
+    kvr::ui::draw_text(g, L"do not close the launcher", *note, RectF(0, h - 92, w, 22),
+                       kvr::ui::kCardAmber, Align::centre, Align::centre);
     kvr::ui::draw_text(g, L"the result will show up automatically", *small, RectF(0, h - 34, w, 18),
                        kFaint, Align::centre, Align::centre);
 }
@@ -90,9 +88,9 @@ void paint_final_card(Gdiplus::Graphics& g, int width, int height, const FinalCa
                        Align::centre, Align::centre);
     // A missing time keeps its place as a faint placeholder, so the card does not jump.
     kvr::ui::draw_text(g, v.time, *time, RectF(20, 90, w - 40, 62),
-                       v.time_known ? kInk : 0x40968269, Align::centre, Align::centre);
-    kvr::ui::draw_text(g, v.labels, *label, RectF(20, 154, w - 40, 20), kAmber, Align::centre,
-                       Align::centre);
+                       v.time_known ? kvr::ui::kCardInk : 0x40968269, Align::centre, Align::centre);
+    kvr::ui::draw_text(g, v.labels, *label, RectF(20, 154, w - 40, 20), kvr::ui::kCardAmber,
+                       Align::centre, Align::centre);
 
     // Without a rank the message sits in the middle of the free band above the divider.
     RectF message(36, 212, w - 72, 56);

@@ -10,6 +10,11 @@ using Argb = std::uint32_t;
 // The accent bar runs from golden on the left to pale gold on the right.
 inline constexpr Argb kAccentGold = 0xFFD69646;
 inline constexpr Argb kAccentPale = 0xFFF0CD96;
+// Text on the cards: dark ink for headlines and numbers, amber for labels that stand out.
+inline constexpr Argb kCardInk = 0xFF3C2E1E;
+inline constexpr Argb kCardAmber = 0xFFAC7026;
+// The highlight ring around a selected row or choice (colour only; alpha comes with the pulse).
+inline constexpr Argb kRingGold = 0xE2A83C;
 
 struct CardFrame {
     float radius;
