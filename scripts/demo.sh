@@ -4,6 +4,9 @@
 # Screenshots of every stage and the launcher's log land in demo-out/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Everything the run needs comes from Debian's packages; installed here when missing (before the
+# network namespace below, which has no way out).
+scripts/setup.sh
 # Our peers listen on fixed loopback ports (LiveSplit's is 16834) and Wine opens its sockets in
 # the wineserver: the whole run, wineserver included, gets a network namespace of its own.
 if [ -z "${KVR_ISOLATED:-}" ]; then

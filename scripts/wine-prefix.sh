@@ -17,17 +17,6 @@ if [ ! -f "$WINEPREFIX/.kvr-ready" ]; then
     if [ ! -f "$WINEPREFIX/.kvr-ready" ]; then
         echo "wine-prefix: creating $WINEPREFIX"
         start_server
-# Wine's background services start with the first program and inherit its standard handles:
-# start them here, detached, so they never hold a caller's pipe (ctest would wait on it).
-# The desktop process likewise: the keeper starts it and keeps it up for the whole run.
-if [ "${2:-}" = "--services" ]; then
-    setsid wine cmd /c exit </dev/null >/dev/null 2>&1 || true
-    keeper=$(find "$kvr_build_dir/tests/helpers" -name kvr_desktop_keeper.exe 2>/dev/null | head -n 1)
-    if [ -n "$keeper" ]; then
-        setsid wine "$keeper" </dev/null >/dev/null 2>&1 &
-        sleep 1
-    fi
-fi
         setsid wineboot -i </dev/null >"$kvr_build_dir/wineboot.log" 2>&1
         wineserver -w
         reg() { wine reg add "$@" /f </dev/null >/dev/null 2>&1; }
