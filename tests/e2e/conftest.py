@@ -153,6 +153,9 @@ class BoxCloser:
     def __init__(self, wine: Wine, folder: Path, seconds: int):
         self.folder = folder
         self.proc = wine.start(find_exe("kvr_msgbox_closer.exe"), winpath(folder), seconds)
+        # The closer makes its record folder before it starts watching.
+        if not wait_for(folder.is_dir, timeout=60):
+            raise RuntimeError("the message box closer did not start")
 
     def texts(self):
         files = sorted(self.folder.glob("box*.txt"), key=lambda p: int(p.stem[3:]))
@@ -168,6 +171,5 @@ class BoxCloser:
 def message_boxes(wine, tmp_path):
     """Starts the box closer for the test's duration; call .texts() for what was shown."""
     closer = BoxCloser(wine, tmp_path / "boxes", 600)
-    time.sleep(0.5)
     yield closer
     closer.stop()

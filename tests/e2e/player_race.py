@@ -71,11 +71,19 @@ def organiser_files(folder: Path) -> dict:
             "KVR_SPLITS_FILE": folder / "race.lss"}
 
 
+# A card shows a new state within one repaint (the cards poll their files at most 250 ms apart).
+REPAINT_S = 0.3
+# A tab click starts the board's slide, which is over in about a quarter of a second.
+BOARD_SLIDE_S = 0.3
+
+
 class PlayerRace:
     def __init__(self, wine: Wine, base: Path, package: Path, shots: Path = None, log=print):
         self.wine, self.base, self.package, self.shots, self.say = wine, base, package, shots, log
         # With screenshots the race takes its time, so every stage stays on screen a moment.
         self.pace = 1.0 if shots else 0.25
+        self.poll_s = 0.05  # how often the race's files are looked at
+        self.server_pause_s = 0.4 * self.pace  # a real server takes a moment to answer
         self.prefix_c = BUILD / "wineprefix" / "drive_c"
         self.local = self.prefix_c / "users" / _wine_user(self.prefix_c) / "AppData" / "Local"
         self.data = self.local / "KVR-Race" / "data"
@@ -162,42 +170,46 @@ class PlayerRace:
             "exit 0")
 
     def race(self):
-        """One race from the double-click to the final card; returns what it saw."""
+        """One race from the double-click to the final card; returns what it saw, with the
+        seconds from the double-click to each state of launch.state."""
         self.rounds += 1
         tag = f"run{self.rounds}"
         self.game_script()
-        self.server.delay = 0.4 * self.pace  # a real server takes a moment
-        started = time.time()
+        self.server.delay = self.server_pause_s
+        # The last race's "done" is no news of this one.
+        seen, last, state_times = [], read_text(self.data / "launch.state"), {}
+        started = time.monotonic()
         launcher = self.wine.start(self.player_dir / "kvr_launcher.exe", cwd=self.player_dir)
-        seen, last = [], None
         overlay = None
         shot_board = shot_timer = False
-        while time.time() - started < 240:
+        while time.monotonic() - started < 240:
             state = read_text(self.data / "launch.state")
             if state and state != last:
+                state_times.setdefault(state, time.monotonic() - started)
                 seen.append(state)
                 last = state
                 self.say(f"  launch.state: {state}")
                 if state in ("checking", "launching"):
-                    # Wine may show a new layered window's first frame over stale pixels.
-                    self.shot(f"{tag}_start_window_{state}", delay=0.8)
+                    self.shot(f"{tag}_start_window_{state}", "KVRStartWindow", settle=REPAINT_S)
                 if state == "playing":
                     overlay = self.start_overlay()
                     self.server.delay = 2.5 * self.pace  # the progress card shows a while
             if overlay and not shot_timer and read_text(self.data / "timer.txt").startswith("1|"):
-                shot_timer = self.shot(f"{tag}_overlay_timer", delay=1.0) or True
+                shot_timer = self.shot(f"{tag}_overlay_timer", "KVRTimerWindow2",
+                                       settle=REPAINT_S) or True
             if overlay and not shot_board and read_text(self.data / "board.toggle") == "1":
                 if self.shots:
                     self.pick_board_tabs()
-                shot_board = self.shot(f"{tag}_overlay_board", delay=1.0) or True
+                shot_board = self.shot(f"{tag}_overlay_board", "KVRBoardWindow2",
+                                       settle=BOARD_SLIDE_S) or True
             if read_text(self.data / "upload.state") == "uploading" and state == "uploading":
-                self.shot(f"{tag}_progress_card", delay=0.8)
+                self.shot(f"{tag}_progress_card", "KVRResultWindow", settle=REPAINT_S)
                 break
-            time.sleep(0.05)
+            time.sleep(self.poll_s)
         if wait_for(lambda: read_text(self.data / "launch.state") == "done", timeout=120):
             seen.append("done")
         final = self.window_tool("rect", "KVRResultWindow", 20)
-        self.shot(f"{tag}_final_card", delay=0.6)
+        self.shot(f"{tag}_final_card", "KVRResultWindow", settle=REPAINT_S)
         if final.rc == 0:
             self.close_final_card()
         launcher.wait(timeout=60)
@@ -205,15 +217,17 @@ class PlayerRace:
             wait_for(lambda: overlay.poll() is not None, timeout=30)
         self.server.delay = 0.0
         # Started without a console window, the core must not sit waiting for an Enter key.
-        core_ended = wait_for(lambda: not self.core_running(), timeout=30)
-        return {"states": seen, "log": self.log_since_start(), "final_card": final.rc == 0,
-                "core_ended": core_ended, "boxes": self.boxes.texts()}
+        core_ended = wait_for(lambda: not self.running("kvr_launcher_core.exe"), timeout=30)
+        return {"states": seen, "state_times": state_times, "log": self.log_since_start(),
+                "final_card": final.rc == 0, "core_ended": core_ended,
+                "boxes": self.boxes.texts()}
 
-    def core_running(self):
-        core = winpath(self.player_dir / "kvr_launcher_core.exe")
+    def running(self, program):
+        """Whether a program of the player's folder runs (Wine shows its Windows path)."""
+        path = winpath(self.player_dir / program)
         for cmdline in Path("/proc").glob("[0-9]*/cmdline"):
             try:
-                if core in cmdline.read_bytes().decode("utf-8", "replace"):
+                if path in cmdline.read_bytes().decode("utf-8", "replace"):
                     return True
             except OSError:
                 pass
@@ -223,16 +237,15 @@ class PlayerRace:
         return self.wine.run(find_exe("kvr_window_tool.exe"), *map(str, args), timeout=60)
 
     def pick_board_tabs(self):
-        """The player clicks the 噩梦 and True tabs, where this week's runs are."""
-        time.sleep(0.6)
+        """The player clicks the 噩梦 and True tabs, where this week's runs are (the tool waits
+        for the board to show before each click)."""
         self.window_tool("click", "KVRBoardWindow2", 641, 113)
-        time.sleep(0.4)
         self.window_tool("click", "KVRBoardWindow2", 484, 166)
 
     def close_final_card(self):
         """A click closes the card; Escape does too, should the click have gone elsewhere."""
         self.window_tool("click", "KVRResultWindow")
-        if self.window_tool("rect", "KVRResultWindow", 1).rc == 0:
+        if not wait_for(lambda: not self.running("kvr_result.exe"), timeout=10):
             self.say("  final card still open after the click, closing it with Escape")
             self.window_tool("key", "KVRResultWindow", 27)
 
@@ -241,10 +254,13 @@ class PlayerRace:
         (self.data / "timer.enabled").write_text("1")
         return self.wine.start(self.player_dir / "kvr_overlay.exe", cwd=self.player_dir)
 
-    def shot(self, name, delay=0.0):
+    def shot(self, name, window, settle):
+        """A screenshot once the window shows and has had `settle` seconds to draw its state."""
         if not self.shots:
             return False
-        time.sleep(delay)
+        if self.window_tool("rect", window, 30).rc != 0:
+            self.say(f"  {window} did not show; screenshot {name}.png taken anyway")
+        time.sleep(settle)
         self.shots.mkdir(parents=True, exist_ok=True)
         subprocess.run(["import", "-window", "root", str(self.shots / f"{name}.png")],
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# CPU time of kvr_overlay over 60 s with the timer strip running and the board hidden, while the
-# (fake) game runs, under Wine and an X display.
-# Usage: tests/bench/overlay/overlay_cpu.sh <win64 build dir> [seconds]
+# CPU time of kvr_overlay with the timer strip running and the board hidden, while the (fake)
+# game runs, under Wine and an X display.
+# Usage: tests/bench/overlay/overlay_cpu.sh <win64 build dir> [seconds, default 60]
 # KVR_TIMER_ENABLED / KVR_TIMER_TEXT change timer.enabled / timer.txt; KVR_NO_GAME=1 measures the
 # wait for a game that does not come.
-# Needs DISPLAY (an Xvfb will do). Prints the overlay's share of one core, and the wineserver's
-# for the same period (it serves every Wine process, so it is shown for reference only).
+# Needs DISPLAY (an Xvfb will do). Prints the overlay's share of one core in percent
+# ("KVR_BENCH overlay_cpu_percent ..."), and the wineserver's for the same period
+# ("KVR_BENCH wineserver_cpu_percent ...": it serves every Wine process, shown for reference).
 set -euo pipefail
 build=$(cd "${1:?win64 build dir}" && pwd)
 seconds=${2:-60}
@@ -57,14 +58,17 @@ done
 sleep 5 # start-up and the first paints are not what is measured
 
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
-server=$(pgrep -u "$(id -u)" -x wineserver | head -1 || true)
+# This prefix's wineserver (wineserver64 on 64-bit systems); it works in a folder named
+# server-<device>-<inode of the prefix>, in hexadecimal.
+server=""
+server_dir=$(stat -c 'server-%d-%i' "$WINEPREFIX" | awk -F- '{ printf "server-%x-%x", $2, $3 }')
+for p in $(pgrep -u "$(id -u)" -x "wineserver(64)?" || true); do
+    if [ "$(basename "$(readlink "/proc/$p/cwd")")" = "$server_dir" ]; then server=$p; fi
+done
 hz=$(getconf CLK_TCK)
 a=$(ticks "$pid"); sa=${server:+$(ticks "$server")}
 sleep "$seconds"
 b=$(ticks "$pid"); sb=${server:+$(ticks "$server")}
-awk -v t=$((b - a)) -v hz="$hz" -v s="$seconds" \
-    'BEGIN { printf "kvr_overlay: %.2f s CPU in %d s = %.2f%% of one core\n", t/hz, s, 100*t/hz/s }'
-if [ -n "$server" ]; then
-    awk -v t=$((sb - sa)) -v hz="$hz" -v s="$seconds" \
-        'BEGIN { printf "wineserver (all Wine processes): %.2f%% of one core\n", 100*t/hz/s }'
-fi
+share() { awk -v t="$1" -v hz="$hz" -v s="$seconds" 'BEGIN { printf "%.3f", 100 * t / hz / s }'; }
+echo "KVR_BENCH overlay_cpu_percent $(share $((b - a)))"
+if [ -n "$server" ]; then echo "KVR_BENCH wineserver_cpu_percent $(share $((sb - sa)))"; fi

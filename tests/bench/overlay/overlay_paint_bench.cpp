@@ -7,19 +7,13 @@
 #include "overlay/overlay_paint.h"
 #include "ui_kit/kit.h"
 
+#include "tests/bench/median_time.h"
+
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
-#include <vector>
+#include <string>
 
 namespace {
-
-double now_ms() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
 
 // Copies a frame to a memory DC the way present_frame copies it to the window.
 struct Screen {
@@ -44,17 +38,6 @@ struct Screen {
     }
 };
 
-template <class Frame> double median_ms(int rounds, const Frame& frame) {
-    std::vector<double> times;
-    for (int i = 0; i < rounds; ++i) {
-        const double t0 = now_ms();
-        frame(i);
-        times.push_back(now_ms() - t0);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
 std::string thirty_rows() {
     std::string s = "WEEK\tW23\t06-02 ~ 06-08\n";
     for (const char* ending : {"arcade", "main"})
@@ -75,7 +58,6 @@ int main(int argc, char** argv) {
 
     BoardState board;
     board_poll(board, thirty_rows());
-    const BoardLayout layout = board_layout(780, 1000);
     board.particles.clear();
     spawn_burst(board.particles, 200, 390, 500, 255, 196, 80, rnd);
     for (int i = 0; i < 10; ++i)
@@ -87,12 +69,12 @@ int main(int argc, char** argv) {
     BoardPainter painter;
     BoardView view = make_board_view(board, 780, 1000);
     compose_board(painter, view, 780, 1000); // layers drawn once, as by the first frame
-    const double steady = median_ms(rounds, [&](int i) {
+    const double steady = kvr::bench::median_ms(rounds, [&](int i) {
         view.clock = 0.016 * i;
         view.slide = 0.6f - 0.002f * static_cast<float>(i % 100);
         board_screen.show(compose_board(painter, view, 780, 1000));
     });
-    const double switching = median_ms(std::max(3, rounds / 10), [&](int i) {
+    const double switching = kvr::bench::median_ms(std::max(3, rounds / 10), [&](int i) {
         view.ending_tab = i % 2; // every frame a tab switch: tabs and rows drawn anew
         view.rows_key = std::to_string(i);
         board_screen.show(compose_board(painter, view, 780, 1000));
@@ -101,16 +83,15 @@ int main(int argc, char** argv) {
     TimerState timer;
     timer_poll(timer, "1|754.32|4|Sunken Archive", 0);
     TimerPainter timer_painter;
-    const double timer_ms = median_ms(rounds * 2, [&](int i) {
+    const double timer_ms = kvr::bench::median_ms(rounds * 2, [&](int i) {
         timer_refresh(timer, static_cast<uint64_t>(30 * i));
         timer_screen.show(compose_timer(timer_painter, make_timer_view(timer), 420, 96));
     });
 
-    std::printf("board paint, 30 rows, %zu sparks, sweep and ring: median %.3f ms over %d\n",
-                view.particles.size(), steady, rounds);
-    std::printf("board paint on a tab switch (tabs and rows drawn anew): median %.3f ms\n",
-                switching);
-    std::printf("timer paint: median %.3f ms over %d\n", timer_ms, rounds * 2);
+    kvr::bench::print_figure("board_paint_ms", steady);
+    kvr::bench::print_figure("board_paint_sparks", static_cast<double>(view.particles.size()));
+    kvr::bench::print_figure("board_tab_switch_paint_ms", switching);
+    kvr::bench::print_figure("timer_paint_ms", timer_ms);
     kvr::ui::stop_gdiplus(gdiplus);
     return 0;
 }

@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Every figure we track, in one run: each beside the baseline measured in the same run and its
+# target. Builds build/bench (native, optimised, no sanitizers: the bench preset) and build/win64,
+# runs the benchmarks natively and under Wine + Xvfb, and prints the table. The raw figures go to
+# build/bench/figures.txt, each program's output to build/bench/logs/.
+# Uses build/win64's Wine prefix: not at the same time as scripts/test.sh or scripts/demo.sh.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+# Everything the run needs comes from Debian's packages; installed here when missing (before the
+# network namespace below, which has no way out).
+scripts/setup.sh
+# The launch figure plays races against the peers' fixed loopback ports (LiveSplit's 16834).
+if [ -z "${KVR_ISOLATED:-}" ]; then
+    export KVR_ISOLATED=1
+    exec scripts/isolated.sh bash "$0" "$@"
+fi
+root=$(pwd)
+python=/usr/bin/python3
+[ -x "$python" ] || python=python3
+logs=build/bench/logs
+figures=build/bench/figures.txt
+
+step() { echo "bench: $*" >&2; }
+# Runs a command with its output in a log; on failure shows the log's end and stops.
+quiet() {
+    local log=$1
+    shift
+    "$@" >"$log" 2>&1 || { tail -n 30 "$log" >&2; exit 1; }
+}
+
+mkdir -p build/bench
+step "building build/bench and build/win64"
+quiet build/bench/build.log bash -c 'cmake --preset bench && cmake --build --preset bench &&
+    cmake --preset win64 && cmake --build --preset win64 &&
+    cmake --build --preset win64 --target package'
+rm -rf "$logs" && mkdir -p "$logs"
+: >"$figures"
+
+# measure <platform> <name> <command...>: the command's "KVR_BENCH <key> <value>" lines go into
+# the figures as "<platform>.<key>". A program that is not built (an empty argument: `built`
+# found nothing) or fails leaves its figures out; the table shows them as not available.
+measure() {
+    local platform=$1 name=$2 arg
+    shift 2
+    for arg in "$@"; do
+        if [ -z "$arg" ]; then
+            step "$name ($platform): not built"
+            return
+        fi
+    done
+    step "$name ($platform)"
+    if ! "$@" </dev/null >"$logs/$name.$platform.log" 2>&1; then
+        step "$name ($platform) failed, see $logs/$name.$platform.log"
+    fi
+    tr -d '\r' <"$logs/$name.$platform.log" |
+        sed -n "s/^KVR_BENCH \([^ ]*\) \([^ ]*\)\$/KVR_BENCH $platform.\1 \2/p" >>"$figures"
+}
+built() { find "$1" -name "$2" -type f -not -path '*wineprefix*' 2>/dev/null | head -n 1; }
+
+# ---- native -------------------------------------------------------------------------------------
+measure native rand "$(built build/bench rand_mod_bench)"
+judge_json=$logs/receipt_judge.json
+measure native receipt_judge "$(built build/bench receipt_judge_bench)" \
+    --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+    --benchmark_out="$judge_json" --benchmark_out_format=json
+"$python" tests/bench/bench_table.py --from-gbench native "$judge_json" >>"$figures" || true
+
+# ---- under Wine ---------------------------------------------------------------------------------
+. scripts/wine-env.sh build/win64
+wineserver -k >/dev/null 2>&1 || true # a server from outside this namespace would hold our sockets
+wineserver -w >/dev/null 2>&1 || true
+scripts/wine-prefix.sh build/win64
+display=:${KVR_BENCH_DISPLAY:-96}
+Xvfb "$display" -screen 0 1600x1000x24 -br -nolisten tcp </dev/null >"$logs/xvfb.log" 2>&1 &
+xvfb_pid=$!
+cleanup() {
+    . "$root/scripts/wine-env.sh" "$root/build/win64"
+    wineserver -k >/dev/null 2>&1 || true
+    kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+export DISPLAY=$display
+for _ in $(seq 1 100); do
+    [ -S "/tmp/.X11-unix/X${display#:}" ] && break
+    sleep 0.1
+done
+scripts/wine-prefix.sh build/win64 --services
+
+measure wine rand wine "$(built build/win64 rand_mod_bench.exe)"
+install_work=$(mktemp -d /tmp/kvr-install-bench.XXXXXX)
+measure wine install wine "$(built build/win64 kvr_install_bench.exe)" "Z:${install_work//\//\\}" 21
+rm -rf "$install_work"
+measure wine overlay_paint wine "$(built build/win64 kvr_overlay_paint_bench.exe)"
+measure wine card_paint wine "$(built build/win64 kvr_card_paint_bench.exe)"
+measure wine overlay_cpu tests/bench/overlay/overlay_cpu.sh build/win64 30
+export KVR_WIN_BUILD="$root/build/win64" KVR_SOURCE_DIR="$root"
+measure wine launch "$python" tests/bench/launch_bench.py --races 5 \
+    --package "$(ls build/win64/package/KVR-Race-player-*.zip)" --work "$root/build/bench/launch"
+
+echo
+"$python" tests/bench/bench_table.py "$figures"
