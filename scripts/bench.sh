@@ -70,20 +70,13 @@ measure native receipt_judge "$(built build/bench receipt_judge_bench)" \
 wineserver -k >/dev/null 2>&1 || true # a server from outside this namespace would hold our sockets
 wineserver -w >/dev/null 2>&1 || true
 scripts/wine-prefix.sh build/win64
-display=:${KVR_BENCH_DISPLAY:-96}
-Xvfb "$display" -screen 0 1600x1000x24 -br -nolisten tcp </dev/null >"$logs/xvfb.log" 2>&1 &
-xvfb_pid=$!
+. scripts/xvfb.sh "${KVR_BENCH_DISPLAY:-96}" "$logs/xvfb.log"
 cleanup() {
     . "$root/scripts/wine-env.sh" "$root/build/win64"
     wineserver -k >/dev/null 2>&1 || true
     kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
-export DISPLAY=$display
-for _ in $(seq 1 100); do
-    [ -S "/tmp/.X11-unix/X${display#:}" ] && break
-    sleep 0.1
-done
 scripts/wine-prefix.sh build/win64 --services
 
 measure wine rand wine "$(built build/win64 rand_mod_bench.exe)"

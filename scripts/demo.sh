@@ -36,16 +36,12 @@ cmake --preset win64 -DKVR_UE4SS_DIR= -DKVR_WEEKLY_MOD_DIR= -DKVR_SPLITS_FILE= >
 wineserver -k >/dev/null 2>&1 || true  # nobody else's display stays attached to the prefix
 wineserver -w >/dev/null 2>&1 || true
 
-display=:${KVR_DEMO_DISPLAY:-98}
-Xvfb "$display" -screen 0 1600x1000x24 -br -nolisten tcp </dev/null >"$out/xvfb.log" 2>&1 &
-xvfb_pid=$!
+. scripts/xvfb.sh "${KVR_DEMO_DISPLAY:-98}" "$out/xvfb.log"
 cleanup() {
     wineserver -k >/dev/null 2>&1 || true
     kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
-export DISPLAY=$display
-sleep 1
 scripts/wine-prefix.sh build/win64 --services
 
 export KVR_WIN_BUILD="$root/build/win64" KVR_SOURCE_DIR="$root"

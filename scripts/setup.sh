@@ -6,12 +6,12 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ clang libclang-rt-14-dev
+    cmake ninja-build g++ clang libclang-rt-dev
     mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
     wine wine64 xvfb xauth x11-utils
     fonts-wqy-zenhei fonts-dejavu-core imagemagick
     libfmt-dev googletest libgtest-dev libbenchmark-dev liblua5.4-dev
-    python3 python3-pytest zip unzip locales iproute2 util-linux
+    python3 python3-pytest zip unzip locales iproute2 util-linux procps
 )
 
 missing=()

@@ -32,17 +32,13 @@ wineserver -w >/dev/null 2>&1 || true
 scripts/wine-prefix.sh build/win64
 
 # One virtual display for every window test; Wine's X11 driver draws into it.
-display=:${KVR_TEST_DISPLAY:-97}
-Xvfb "$display" -screen 0 1600x1000x24 -br -nolisten tcp </dev/null >build/xvfb.log 2>&1 &
-xvfb_pid=$!
+. scripts/xvfb.sh "${KVR_TEST_DISPLAY:-97}" build/xvfb.log
 cleanup() {
     . "$root/scripts/wine-env.sh" "$root/build/win64"
     wineserver -k >/dev/null 2>&1 || true
     kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
-export DISPLAY=$display
-sleep 1
 scripts/wine-prefix.sh build/win64 --services
 
 status=0
