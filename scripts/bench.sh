@@ -6,14 +6,8 @@
 # Uses build/win64's Wine prefix: not at the same time as scripts/test.sh or scripts/demo.sh.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-# Everything the run needs comes from Debian's packages; installed here when missing (before the
-# network namespace below, which has no way out).
-scripts/setup.sh
-# The launch figure plays races against the peers' fixed loopback ports (LiveSplit's 16834).
-if [ -z "${KVR_ISOLATED:-}" ]; then
-    export KVR_ISOLATED=1
-    exec scripts/isolated.sh bash "$0" "$@"
-fi
+# The launch figure plays races against the peers' fixed loopback ports.
+. scripts/setup-and-isolate.sh "$@"
 root=$(pwd)
 python=/usr/bin/python3
 [ -x "$python" ] || python=python3
@@ -66,18 +60,7 @@ measure native receipt_judge "$(built build/bench receipt_judge_bench)" \
 "$python" tests/bench/bench_table.py --from-gbench native "$judge_json" >>"$figures" || true
 
 # ---- under Wine ---------------------------------------------------------------------------------
-. scripts/wine-env.sh build/win64
-wineserver -k >/dev/null 2>&1 || true # a server from outside this namespace would hold our sockets
-wineserver -w >/dev/null 2>&1 || true
-scripts/wine-prefix.sh build/win64
-. scripts/xvfb.sh "${KVR_BENCH_DISPLAY:-96}" "$logs/xvfb.log"
-cleanup() {
-    . "$root/scripts/wine-env.sh" "$root/build/win64"
-    wineserver -k >/dev/null 2>&1 || true
-    kill "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
-scripts/wine-prefix.sh build/win64 --services
+. scripts/wine-session.sh "${KVR_BENCH_DISPLAY:-96}" "$logs/xvfb.log"
 
 measure wine rand wine "$(built build/win64 rand_mod_bench.exe)"
 install_work=$(mktemp -d /tmp/kvr-install-bench.XXXXXX)

@@ -4,15 +4,7 @@
 # Screenshots of every stage and the launcher's log land in demo-out/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-# Everything the run needs comes from Debian's packages; installed here when missing (before the
-# network namespace below, which has no way out).
-scripts/setup.sh
-# Our peers listen on fixed loopback ports (LiveSplit's is 16834) and Wine opens its sockets in
-# the wineserver: the whole run, wineserver included, gets a network namespace of its own.
-if [ -z "${KVR_ISOLATED:-}" ]; then
-    export KVR_ISOLATED=1
-    exec scripts/isolated.sh bash "$0" "$@"
-fi
+. scripts/setup-and-isolate.sh "$@"
 root=$(pwd)
 out="$root/demo-out"
 python=/usr/bin/python3
@@ -32,17 +24,7 @@ cp "$package" "$out/"
 # Leave the build tree's package settings as the tests expect them.
 cmake --preset win64 -DKVR_UE4SS_DIR= -DKVR_WEEKLY_MOD_DIR= -DKVR_SPLITS_FILE= >/dev/null
 
-. scripts/wine-env.sh build/win64
-wineserver -k >/dev/null 2>&1 || true  # nobody else's display stays attached to the prefix
-wineserver -w >/dev/null 2>&1 || true
-
-. scripts/xvfb.sh "${KVR_DEMO_DISPLAY:-98}" "$out/xvfb.log"
-cleanup() {
-    wineserver -k >/dev/null 2>&1 || true
-    kill "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
-scripts/wine-prefix.sh build/win64 --services
+. scripts/wine-session.sh "${KVR_DEMO_DISPLAY:-98}" "$out/xvfb.log"
 
 export KVR_WIN_BUILD="$root/build/win64" KVR_SOURCE_DIR="$root"
 "$python" tests/e2e/player_race.py --package "$out/$(basename "$package")" --out "$out"

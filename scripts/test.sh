@@ -5,16 +5,7 @@
 # only (and skips the fuzz and TSan runs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-# Everything the run needs comes from Debian's packages; installed here when missing (before the
-# network namespace below, which has no way out).
-scripts/setup.sh
-# Our peers listen on fixed loopback ports (LiveSplit's is 16834) and Wine opens its sockets in
-# the wineserver: the whole run, wineserver included, gets a network namespace of its own.
-if [ -z "${KVR_ISOLATED:-}" ]; then
-    export KVR_ISOLATED=1
-    exec scripts/isolated.sh bash "$0" "$@"
-fi
-root=$(pwd)
+. scripts/setup-and-isolate.sh "$@"
 
 cmake --preset native >/dev/null
 cmake --build --preset native
@@ -26,20 +17,8 @@ cmake --preset win64 >/dev/null
 cmake --build --preset win64
 cmake --build --preset win64 --target package >/dev/null
 
-. scripts/wine-env.sh build/win64
-wineserver -k >/dev/null 2>&1 || true  # a server from outside this namespace would hold our sockets
-wineserver -w >/dev/null 2>&1 || true
-scripts/wine-prefix.sh build/win64
-
 # One virtual display for every window test; Wine's X11 driver draws into it.
-. scripts/xvfb.sh "${KVR_TEST_DISPLAY:-97}" build/xvfb.log
-cleanup() {
-    . "$root/scripts/wine-env.sh" "$root/build/win64"
-    wineserver -k >/dev/null 2>&1 || true
-    kill "$xvfb_pid" 2>/dev/null || true
-}
-trap cleanup EXIT
-scripts/wine-prefix.sh build/win64 --services
+. scripts/wine-session.sh "${KVR_TEST_DISPLAY:-97}" build/xvfb.log
 
 status=0
 if [ $# -eq 0 ]; then
