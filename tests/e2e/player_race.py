@@ -8,7 +8,8 @@ double-click would start it, and everything else happens by itself: the fake gam
 in-game script's part (timer.txt, the board key, the receipt and kvrw_result.json), and this
 driver plays the part of what starts the overlay inside the game.
 
-Used by the demo (scripts/demo.sh, with screenshots) and by test_player_race.py (fast).
+Used by the demo (scripts/demo.sh, with screenshots), by test_player_race.py (fast) and by the
+launch benchmark (tests/bench/launch_bench.py).
 
     python3 player_race.py --package <zip> --out <folder>     (the demo; needs DISPLAY)
 """
