@@ -3,24 +3,17 @@
 #include "launcher_core/app_state.h"
 #include "launcher_core/final_card.h"
 #include "launcher_core/log.h"
-#include "launcher_core/pending_queue.h"
 #include "launcher_core/profile_page.h"
 #include "launcher_core/upload.h"
 
-#include "common/win32/files.h"
 #include "common/win32/process.h"
 
 namespace {
 
-// Once the queue holds the run, its receipt must not be judged and sent a second time by a
-// later run that writes no receipt of its own. The upload already queued the body before it was
-// sent; only when that failed is it written now. False when the queue could not take it.
-bool queue_run(const LauncherConfig& cfg, const UploadOutcome& outcome) {
-    if (!outcome.queued_path.empty() && kvr::path_exists(outcome.queued_path))
-        log_line("pending saved: %s", outcome.queued_path.c_str());
-    else if (save_pending(cfg, outcome.payload).empty())
-        return false;
-    remove_judged_files(cfg);
+// The upload put the run into the queue before sending it; false when it could not.
+bool run_is_queued(const UploadOutcome& outcome) {
+    if (outcome.queued_path.empty()) return false;
+    log_line("pending saved: %s", outcome.queued_path.c_str());
     return true;
 }
 
@@ -57,11 +50,9 @@ void report_outcome(const LauncherConfig& cfg, bool uploaded) {
     const FinalReportPlan plan = plan_final_report(outcome);
     log_line("%s", plan.stage_line.c_str());
     FinalCard card = plan.card;
-    if (plan.queue && !queue_run(cfg, outcome)) {
-        // The card must not promise a retry that cannot happen; the receipt stays where it is.
-        log_line("run not queued: the receipt is left in place for \"--upload\"");
-        card.message = kNotQueuedMessage;
-    }
+    // The card must not promise a retry that cannot happen; the upload's failure line has said
+    // where the run is instead.
+    if (plan.queue && !run_is_queued(outcome)) card.message = kNotQueuedMessage;
     if (uploaded) print_success(outcome);
     start_final_card(card);
     open_profile_fallback(cfg, outcome);

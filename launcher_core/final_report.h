@@ -1,5 +1,5 @@
-// Telling the player how the run went: the stage line, the pending queue for a run the server
-// did not get, the console text, the final result card and the profile page.
+// Telling the player how the run went: the stage line, where a run the server did not get waits,
+// the console text, the final result card and the profile page.
 #pragma once
 #include "launcher_core/config.h"
 

@@ -113,7 +113,8 @@ HttpProblem failure_before_answer() {
 }
 
 HttpProblem http_request(const wchar_t* verb, const std::string& url, const std::string* json_body,
-                         std::string& body_out, int* status) {
+                         std::string& body_out, int* status,
+                         const std::string& extra_headers = {}) {
     if (status) *status = 0;
     CrackedUrl target;
     if (!crack_url(url, target)) return HttpProblem::unreachable;
@@ -131,9 +132,10 @@ HttpProblem http_request(const wchar_t* verb, const std::string& url, const std:
     BOOL sent;
     if (json_body) {
         const DWORD len = static_cast<DWORD>(json_body->size());
-        sent = WinHttpSendRequest(request.h, L"Content-Type: application/json\r\n",
-                                  static_cast<DWORD>(-1L), const_cast<char*>(json_body->data()),
-                                  len, len, 0);
+        const std::wstring headers =
+            L"Content-Type: application/json\r\n" + kvr::utf8_to_wide(extra_headers);
+        sent = WinHttpSendRequest(request.h, headers.c_str(), static_cast<DWORD>(-1L),
+                                  const_cast<char*>(json_body->data()), len, len, 0);
     } else {
         sent = WinHttpSendRequest(request.h, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
                                   WINHTTP_NO_REQUEST_DATA, 0, 0, 0);
@@ -177,8 +179,8 @@ bool http_get(const std::string& url, std::string& body_out, int* status, HttpPr
 }
 
 bool http_post_json(const std::string& url, const std::string& json_body, std::string& body_out,
-                    int* status, HttpProblem* problem) {
-    return report(http_request(L"POST", url, &json_body, body_out, status), problem);
+                    int* status, HttpProblem* problem, const std::string& extra_headers) {
+    return report(http_request(L"POST", url, &json_body, body_out, status, extra_headers), problem);
 }
 
 bool download_to_file(const std::string& url, const std::string& path, int* status) {

@@ -28,8 +28,10 @@ const char* http_problem_text(HttpProblem problem);
 // why the call failed (none when it succeeded).
 bool http_get(const std::string& url, std::string& body_out, int* status = nullptr,
               HttpProblem* problem = nullptr);
+// `extra_headers`: further request headers, each ending in "\r\n".
 bool http_post_json(const std::string& url, const std::string& json_body, std::string& body_out,
-                    int* status = nullptr, HttpProblem* problem = nullptr);
+                    int* status = nullptr, HttpProblem* problem = nullptr,
+                    const std::string& extra_headers = {});
 
 inline bool is_success_status(int status) {
     return status >= 200 && status <= 299;

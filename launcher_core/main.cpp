@@ -3,8 +3,21 @@
 #include "launcher_core/console.h"
 #include "launcher_core/log.h"
 #include "launcher_core/modes.h"
+#include "launcher_core/single_instance.h"
 
 #include <string>
+
+namespace {
+
+// The race run and "--upload" work on the run's files: a second core does nothing (and waits for
+// no key, since nobody may be looking at its console).
+int run_alone(int (*mode)()) {
+    if (claim_single_instance()) return mode();
+    log_line("another launcher core is already running; this start does nothing");
+    return 0;
+}
+
+} // namespace
 
 int wmain(int argc, wchar_t** argv) {
     use_utf8_console();
@@ -17,9 +30,9 @@ int wmain(int argc, wchar_t** argv) {
     else if (mode == L"--profile")
         code = run_profile_mode();
     else if (mode == L"--upload")
-        code = run_upload_mode();
+        code = run_alone(run_upload_mode);
     else
-        code = run_race();
+        code = run_alone(run_race);
     log_close();
     return code;
 }

@@ -1,16 +1,23 @@
 #include "launcher_core/profile_page.h"
 
 #include "launcher_core/app_state.h"
+#include "launcher_core/log.h"
 #include "launcher_core/profile_link.h"
 #include "launcher_core/profile_site.h"
 #include "launcher_core/state_files.h"
 
+#include "common/text.h"
 #include "common/win32/files.h"
 #include "common/win32/process.h"
 
 #include <cstdio>
 
+namespace {
+bool g_opened_this_run = false;
+} // namespace
+
 bool profile_page_was_opened(const LauncherConfig& cfg) {
+    if (g_opened_this_run) return true;
     FILE* f = kvr::open_file(data_file(cfg, "profile_opened.flag"), "rb");
     if (!f) return false;
     fclose(f);
@@ -23,5 +30,23 @@ void open_profile_page(const LauncherConfig& cfg, const std::string& token) {
     std::string site = site_base_from_ini(ini);
     if (site.empty()) site = std::string(default_server_base());
     kvr::shell_open(profile_page_url(site, token));
+    g_opened_this_run = true;
     kvr::write_file(data_file(cfg, "profile_opened.flag"), "1");
+}
+
+bool profile_token_saved(const LauncherConfig& cfg) {
+    std::string saved;
+    kvr::read_file(data_file(cfg, "profile_token.txt"), saved);
+    return !kvr::trim(saved).empty();
+}
+
+void keep_profile_token(const LauncherConfig& cfg, const std::string& token) {
+    set_profile_token(token);
+    if (kvr::write_file_atomic(data_file(cfg, "profile_token.txt"), token))
+        log_line("profile token saved");
+    else
+        log_line("profile token could not be saved");
+    if (profile_page_was_opened(cfg)) return;
+    open_profile_page(cfg, token);
+    log_line("opened profile page (first time)");
 }

@@ -25,3 +25,14 @@ std::string skip_report_body(std::string_view player, std::string_view reason) {
     return "{\"player\":\"" + kvr::json_escape(player) + "\",\"reason\":\"" +
            kvr::json_escape(reason) + "\"}";
 }
+
+std::string idempotency_key_header(std::string_view sha256_digest) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string header = "Idempotency-Key: ";
+    for (const char c : sha256_digest) {
+        const auto byte = static_cast<unsigned char>(c);
+        header += kHex[byte >> 4];
+        header += kHex[byte & 0x0f];
+    }
+    return header + "\r\n";
+}

@@ -16,3 +16,8 @@ std::string submit_payload(std::string_view player, std::string_view player_id,
 
 // {"player":"...","reason":"..."}: why a run was not uploaded.
 std::string skip_report_body(std::string_view player, std::string_view reason);
+
+// "Idempotency-Key: <64 lower-case hex digits>\r\n" for the SHA-256 digest (32 bytes) of a submit
+// body. The first send of a body and every resend from the pending queue carry the same key, and
+// two different bodies never share one, so a server can drop the repeats of a run.
+std::string idempotency_key_header(std::string_view sha256_digest);

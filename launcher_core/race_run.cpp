@@ -99,7 +99,7 @@ void switch_overlay_off(const LauncherConfig& cfg) {
 }
 
 // Evaluation and upload while the progress card watches upload.state.
-bool upload_with_progress_card(const LauncherConfig& cfg) {
+bool upload_with_progress_card(const LauncherConfig& cfg, unsigned long long launch_began) {
     write_upload_state(cfg, "uploading");
     const std::string card = app_dir() + "kvr_result.exe";
     kvr::StartedProcess progress;
@@ -107,7 +107,7 @@ bool upload_with_progress_card(const LauncherConfig& cfg) {
         kvr::start_process("\"" + card + "\" --mode progress --state \"" +
                                data_file(cfg, "upload.state") + "\"",
                            "", 0, progress);
-    const bool ok = evaluate_and_upload(cfg);
+    const bool ok = evaluate_and_upload(cfg, {UploadMode::race_run, launch_began});
     write_upload_state(cfg, ok ? "done" : "fail");
     if (progress.process) {
         kvr::wait_process(progress, 4000);
@@ -141,6 +141,7 @@ int run_race() {
     switch_overlay_off(cfg);
     flush_pending_queue(cfg);
 
+    const unsigned long long launch_began = kvr::file_time_now();
     write_launch_state(cfg, "launching");
     log_line("stage: launching game");
     const int launch_result = launch_game_and_wait(cfg);
@@ -149,7 +150,7 @@ int run_race() {
 
     write_launch_state(cfg, "uploading");
     log_line("stage: uploading");
-    const bool uploaded = upload_with_progress_card(cfg);
+    const bool uploaded = upload_with_progress_card(cfg, launch_began);
     report_outcome(cfg, uploaded);
 
     write_launch_state(cfg, "done");

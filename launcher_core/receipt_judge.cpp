@@ -152,6 +152,8 @@ RunJudgement judge_run(const RunInputs& in) {
     }
     if (in.source == ReceiptSource::kvrw_result)
         j.log.emplace_back("using kvrw_result.json (in-game timer)");
+    else if (in.kvrw_result_stale)
+        j.log.emplace_back("kvrw_result.json is older than this run, ignored");
     else if (in.kvrw_result_unreadable)
         j.log.emplace_back("kvrw_result.json present but unreadable, using the receipt");
     if (!in.text)
@@ -208,4 +210,10 @@ RunJudgement judge_run(const RunInputs& in) {
     j.ending = std::string(quoted_value(j.text, "\"ending\":").value_or(ending));
     j.verdict = RunVerdict::submit;
     return j;
+}
+
+bool kvrw_result_is_current(std::uint64_t last_write, std::uint64_t launch_began) {
+    constexpr std::uint64_t kWriteTimeResolution = 2 * 10'000'000ull; // 2 s in 100 ns units
+    if (last_write == 0) return true;
+    return last_write + kWriteTimeResolution >= launch_began;
 }

@@ -31,7 +31,9 @@ SubmitReply parse_submit_reply(std::string_view body) {
     SubmitReply r;
     r.accepted =
         kvr::contains(body, "\"accepted\": true") || kvr::contains(body, "\"accepted\":true");
-    if (const auto token = quoted_value(body, "\"token\":")) r.token = std::string(*token);
+    // An empty token is no login: it must not replace the one the player has.
+    if (const auto token = quoted_value(body, "\"token\":"); token && !token->empty())
+        r.token = std::string(*token);
     r.rank = int_after(body, "\"rank\":");
     r.points = int_after(body, "\"points\":");
     if (const auto error = quoted_value(body, "\"error\":")) r.error = std::string(*error);

@@ -92,6 +92,24 @@ std::vector<std::string> list_files(const std::string& pattern) {
     return names;
 }
 
+namespace {
+unsigned long long file_time_value(const FILETIME& t) {
+    return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+}
+} // namespace
+
+unsigned long long last_write_time(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(utf8_to_wide(path).c_str(), GetFileExInfoStandard, &data)) return 0;
+    return file_time_value(data.ftLastWriteTime);
+}
+
+unsigned long long file_time_now() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return file_time_value(now);
+}
+
 std::string module_directory() {
     wchar_t buf[32768];
     const DWORD n = GetModuleFileNameW(nullptr, buf, 32768);

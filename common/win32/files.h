@@ -26,6 +26,13 @@ bool create_directories(const std::string& path);
 // Names (not paths) of the plain files matching a pattern such as "dir\\*.json", sorted.
 std::vector<std::string> list_files(const std::string& pattern);
 
+// The file's last write time in 100 ns units since 1601 (UTC), or 0 when it cannot be read or the
+// file system keeps none. Read from the directory entry, so a file held open by another program
+// still has one.
+unsigned long long last_write_time(const std::string& path);
+// The current time in the same units.
+unsigned long long file_time_now();
+
 // Directory of the running executable, ending with a backslash.
 std::string module_directory();
 

@@ -66,9 +66,9 @@ class Rig:
         extra = f'"run_id":"{self.run_id}",' + options.pop("extra", "")
         return receipt_text(extra=extra, **options)
 
-    def game_writes(self, receipt=None, kvrw=None):
+    def game_writes(self, receipt=None, kvrw=None, then_ms=0):
         """What the game leaves when it exits: the receipt and kvrw_result.json (text or bytes;
-        None writes nothing)."""
+        None writes nothing). then_ms: the game stays that long after writing them."""
         lines = ["sleep 1200"]
         for name, content, target in (("receipt", receipt, self.player.receipt),
                                       ("kvrw", kvrw, self.data / "kvrw_result.json")):
@@ -77,6 +77,8 @@ class Rig:
             prepared = self.pc.game_exe.parent / f"prepared_{name}.json"
             prepared.write_bytes(content if isinstance(content, bytes) else content.encode())
             lines.append(f'copy "{winpath(prepared)}" "{winpath(target)}"')
+        if then_ms:
+            lines.append(f"sleep {then_ms}")
         self.pc.game_script(*lines)
 
     def cache_week_files(self):

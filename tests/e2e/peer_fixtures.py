@@ -1,13 +1,14 @@
 """Peers and player setups for the scenarios of the upload side of a race run: the race server
 peer, the LiveSplit peer and a player folder whose game, LiveSplit and result card are stand-ins
 that record how they were started. Import the fixtures into a test module to use them."""
+import os
 import sys
 import time
 from pathlib import Path
 
 import pytest
 
-from conftest import find_exe, read_text, wait_for, winpath
+from conftest import BUILD, find_exe, read_text, wait_for, winpath
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "peers"))
 from livesplit_peer import LiveSplitPeer  # noqa: E402
@@ -41,6 +42,29 @@ def livesplit():
     yield start
     for peer in peers:
         peer.stop()
+
+
+def _browser_running() -> bool:
+    """Whether Wine's browser (or the recorder it starts) still runs for this build's prefix."""
+    prefix = f"WINEPREFIX={BUILD / 'wineprefix'}".encode()
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            cmdline = Path(f"/proc/{pid}/cmdline").read_bytes().lower()
+            if b"winebrowser" not in cmdline and b"record-url" not in cmdline:
+                continue
+            if prefix in Path(f"/proc/{pid}/environ").read_bytes().split(b"\0"):
+                return True
+        except OSError:
+            continue  # ended meanwhile
+    return False
+
+
+def opened_after_the_run(opened_urls):
+    """The URLs the shell opened, counted once the launcher (call this after its run returned)
+    and the browser it handed them to have ended: the shell opens a page asynchronously, so a
+    count taken at the first URL would miss a second one still on its way."""
+    assert wait_for(lambda: not _browser_running(), timeout=60)
+    return opened_urls()
 
 
 def stand_in(folder: Path, name: str, stay_ms=0) -> Path:

@@ -9,7 +9,8 @@ import pytest
 
 from conftest import find_exe, install_programs, read_text, winpath
 from fault_rig import DONE, WEEK_FILES, Rig, lock_file, rig  # noqa: F401
-from peer_fixtures import Player, race_server, stand_in, started_lines  # noqa: F401
+from peer_fixtures import (Player, opened_after_the_run, race_server, stand_in,  # noqa: F401
+                           started_lines)
 from steam_fixtures import steam_pc  # noqa: F401
 from test_steam_and_game import chinese_locale
 
@@ -28,7 +29,8 @@ def read_only():
         subprocess.run(["chattr", "-R", "-i", str(folder)], check=False)
 
 
-def test_read_only_data_directory_still_uploads_and_says_why_nothing_is_written(rig, read_only):
+def test_read_only_data_directory_still_uploads_and_says_why_nothing_is_written(rig, read_only,
+                                                                               opened_urls):
     cached = rig.cache_week_files()
     (rig.data / "receipts").mkdir()
     read_only(rig.data)
@@ -44,6 +46,8 @@ def test_read_only_data_directory_still_uploads_and_says_why_nothing_is_written(
     assert "failed to archive receipt" in log
     assert "profile token could not be saved" in log
     assert rig.where_is(rig.run_id) == "server"
+    # No flag file can remember the opened page: the run itself does.
+    assert opened_after_the_run(opened_urls) == ["https://race.kvr.example/profile?token=tok-1"]
 
 
 def test_read_only_data_directory_and_no_server_leave_the_receipt_in_place(rig, read_only):
@@ -53,9 +57,11 @@ def test_read_only_data_directory_and_no_server_leave_the_receipt_in_place(rig, 
     run = rig.race()
     rig.check_ended(run, state_file=False)
     log = rig.log()
-    assert "upload failed (server unreachable), saved to pending queue" in log
-    assert "pending could not be saved: " in log
-    assert 'run not queued: the receipt is left in place for "--upload"' in log
+    # Said once, as it is: the queue could not take the run, so the receipt keeps it.
+    assert f"pending could not be saved: {winpath(rig.data)}\\pending\n" in log
+    assert ('upload failed (server unreachable), run not queued: the receipt is left in place '
+            'for "--upload"\n') in log
+    assert "saved to pending queue" not in log and "pending saved" not in log
     assert rig.where_is(rig.run_id) == "receipt"
     assert rig.card().endswith(
         '--msg "Network error. The result could not be saved - see launcher.log."')

@@ -1,7 +1,10 @@
-"""Race runs whose receipt is missing, damaged, huge, or whose kvrw_result.json cannot be read:
-the run ends, the log says what was wrong with the file, a damaged receipt is never sent (it
-stays in place and in the archive), and a good one is uploaded whatever its size."""
+"""Race runs whose receipt is missing, damaged, huge, or whose kvrw_result.json cannot be read or
+is left from an earlier run: the run ends, the log says what was wrong with the file, a damaged
+receipt is never sent (it stays in place and in the archive), and a good one is uploaded whatever
+its size."""
 import json
+import os
+import time
 
 import pytest
 
@@ -81,6 +84,8 @@ def test_five_megabyte_receipt_is_judged_and_uploaded_whole(rig):
 def test_unreadable_kvrw_result_falls_back_to_the_receipt(rig, lock_file):
     kvrw = rig.data / "kvrw_result.json"
     kvrw.write_text(receipt_text(last_map="Tunnel"), encoding="utf-8")
+    later = time.time() + 3600
+    os.utime(kvrw, (later, later))  # as if the game wrote it during this run
     locker = lock_file(kvrw)  # held open without sharing, as a virus scanner may hold it
     rig.game_writes(receipt=rig.finished_receipt())
     run = rig.race()
@@ -92,3 +97,17 @@ def test_unreadable_kvrw_result_falls_back_to_the_receipt(rig, lock_file):
     assert json.loads(rig.server.requests_to("/submit")[-1].body)["run_id"] == rig.run_id
     locker.release()
     assert kvrw.exists()  # not the judged file: left alone
+
+
+def test_kvrw_result_left_from_an_earlier_run_does_not_hide_the_new_one(rig):
+    kvrw = rig.data / "kvrw_result.json"
+    kvrw.write_text(receipt_text(last_map="Tunnel", extra='"run_id":"earlier",'), encoding="utf-8")
+    earlier = time.time() - 3600
+    os.utime(kvrw, (earlier, earlier))
+    rig.game_writes(receipt=rig.finished_receipt())
+    run = rig.race()
+    rig.check_ended(run)
+    assert "kvrw_result.json is older than this run, ignored\n" in rig.log()
+    assert rig.where_is(rig.run_id) == "server"
+    assert not any(b"earlier" in r.body for r in rig.server.requests_to("/submit"))
+    assert kvrw.exists()  # left in place: "--upload" still takes it

@@ -1,10 +1,11 @@
 """The upload side of a race run under Wine against the race server peer: weekly sync, the
 "--upload" mode, the pending queue, skip reports and the final card."""
+import hashlib
 import json
 
-from conftest import wait_for, winpath
-from peer_fixtures import (livesplit, player, race_server, receipt_text,  # noqa: F401
-                           stand_in, started_lines)
+from conftest import winpath
+from peer_fixtures import (livesplit, opened_after_the_run, player, race_server,  # noqa: F401
+                           receipt_text, stand_in, started_lines)
 
 WEEK_FILES = [("week.json", "/week/current"), ("leaderboard.json", "/leaderboard"),
               ("board_data.txt", "/board-data"), ("board_en.txt", "/board-en"),
@@ -75,7 +76,24 @@ def test_upload_mode_success_saves_token_and_opens_profile_once(player, race_ser
     player.receipt.write_text(receipt_text(), encoding="utf-8")
     assert player.upload().rc == 0
     assert (player.data / "profile_token.txt").read_bytes() == b"tok 2/+"
-    assert wait_for(opened_urls, timeout=20) == ["https://site.example/profile?token=tok-1"]
+    assert opened_after_the_run(opened_urls) == ["https://site.example/profile?token=tok-1"]
+
+
+def test_upload_mode_sends_the_queue_first(player, race_server):
+    """The last race run queued the run and removed its receipt: "--upload" sends the queue, keeps
+    the login it brings, and reports no receipt as missing."""
+    player.ini(server=race_server.base_url)
+    (player.data / "pending").mkdir()
+    body = b'{"player":"a","difficulty":"normal","run_id":"queued-1","map":"ENDING:main"}'
+    (player.data / "pending" / "p_20261026_200000.json").write_bytes(body)
+    r = player.upload()
+    assert r.rc == 0 and "\n上传成功\n" in r.out
+    [sent] = race_server.requests_to("/submit")
+    assert (sent.body, sent.key) == (body, hashlib.sha256(body).hexdigest())
+    assert race_server.requests_to("/client/log") == []
+    assert player.pending() == []
+    assert (player.data / "profile_token.txt").read_bytes() == b"tok-1"
+    assert "upload-only result: ok" in player.log()
 
 
 def test_upload_mode_failure_deletes_nothing(player, race_server):
@@ -119,7 +137,8 @@ def test_skip_reports_say_why_a_run_is_not_uploaded(player, race_server, opened_
     player.race()
     assert "stage: run not finished, nothing queued" in player.log()
     assert "opened profile page (fallback path)" in player.log()
-    assert wait_for(opened_urls, timeout=20) == ["https://race.kvr.example/profile?token=old%20token"]
+    assert opened_after_the_run(opened_urls) == [
+        "https://race.kvr.example/profile?token=old%20token"]
     assert player.card_lines(1)[-1].endswith(
         '--ok "0" --kind "unfinished" --total "" --difficulty "" --ending "" --rank "0" '
         '--points "0" --msg "No finish detected - this run will not count."')
@@ -171,7 +190,8 @@ def test_finished_run_reaches_the_card_then_queue_and_resend(player, race_server
     # Server back: the next start sends the queued run first, as it was, and removes it.
     race_server.start()
     player.race()
-    assert race_server.requests_to("/submit")[-1].body == payload
+    resent = race_server.requests_to("/submit")[-1]
+    assert (resent.body, resent.key) == (payload, hashlib.sha256(payload).hexdigest())
     assert player.pending() == []
     assert "pending flushed: 1" in player.log_since_last_start()
 
@@ -189,11 +209,15 @@ def test_pending_entries_kept_on_trouble_and_set_aside_on_refusal(player, race_s
     assert len(player.pending()) == 2
     assert "pending kept (server answered 502): " in player.log()
 
+    # Refused: the queued runs and the run just played are kept aside, nothing is lost.
     race_server.refuse("week window closed")
+    player.receipt.write_text(receipt_text(extra='"run_id":"fresh",'), encoding="utf-8")
     player.race()
-    assert player.pending() == []
-    refused = sorted((pending / "refused").glob("*.json"))
-    assert [p.read_bytes() for p in refused] == bodies
-    assert "pending refused by server (week window closed), moved to " in player.log()
+    assert player.pending() == [] and not player.receipt.exists()
+    refused = {p.read_bytes() for p in (pending / "refused").glob("*.json")}
+    assert len(refused) == 3 and set(bodies) < refused
+    assert any(b'"run_id":"fresh"' in body for body in refused)
+    assert player.log_since_last_start().count("pending refused by server (week window closed), "
+                                               "moved to ") == 3
     assert "pending flushed: 0" in player.log_since_last_start()
-    assert [r.body for r in race_server.requests_to("/submit")] == bodies * 2
+    assert [r.body for r in race_server.requests_to("/submit")][:4] == bodies * 2

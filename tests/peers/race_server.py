@@ -12,6 +12,8 @@ Faults (each for one path, or "*" for every path):
     server.slow(40, "/submit")             # the answer comes after 40 s
     server.cut_off(10, "*")                # the full length is announced, 10 bytes come, then close
     server.strict_json = True              # /submit answers 400 to a body that is not JSON
+    server.hold_answer("/submit")          # all of the answer but its last byte, then silence
+    server.deaf()                          # connections are taken but never read (start() ends it)
 
 From a shell: python3 race_server.py [--port N] [--record requests.jsonl]
 """
@@ -60,6 +62,11 @@ class Request:
     def json(self):
         return json.loads(self.body.decode("utf-8"))
 
+    @property
+    def key(self):
+        """The Idempotency-Key header, or None."""
+        return self.headers.get("Idempotency-Key")
+
 
 @dataclass
 class RaceServer:
@@ -71,14 +78,19 @@ class RaceServer:
     delays: dict = field(default_factory=dict)  # path (or "*") -> seconds before the answer
     cuts: dict = field(default_factory=dict)    # path (or "*") -> body bytes sent before closing
     strict_json: bool = False  # /submit refuses (400) a body that does not parse as JSON
+    holds: set = field(default_factory=set)  # paths whose answer is held back (hold_answer)
 
     def __post_init__(self):
         self._lock = threading.Lock()
         self._httpd = None
+        self._deaf = None
         self.port = 0
+        self.holding = threading.Event()  # an answer is being held back right now
+        self._release = threading.Event()
 
     # ---- life cycle -------------------------------------------------------------------------
     def start(self, port=None):
+        self.stop()
         handler = type("Handler", (_Handler,), {"peer": self})
         self._httpd = ThreadingHTTPServer(("127.0.0.1", self.port if port is None else port),
                                           handler)
@@ -89,10 +101,24 @@ class RaceServer:
 
     def stop(self):
         """Stops listening; the port stays remembered so start() comes back on it."""
+        self._release.set()
+        if self._deaf:
+            self._deaf.close()
+            self._deaf = None
         if self._httpd:
             self._httpd.shutdown()
             self._httpd.server_close()
             self._httpd = None
+
+    def deaf(self):
+        """From now on the port takes connections (the system completes them) but nobody reads
+        them: a request is sent and never arrives. start() serves again."""
+        self.stop()
+        s = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        s.bind(("127.0.0.1", self.port))
+        s.listen(16)
+        self._deaf = s
 
     @property
     def base_url(self):
@@ -128,6 +154,17 @@ class RaceServer:
     def cut_off(self, sent_bytes, path="*"):
         """The answer announces its whole length, sends `sent_bytes` of its body and closes."""
         self.cuts[path] = sent_bytes
+
+    def hold_answer(self, path):
+        """The server judges the request as usual, then sends all of its answer but the last byte
+        and holds the connection open (up to two minutes, or until release_held()). `holding` is
+        set meanwhile."""
+        self._release.clear()
+        self.holds.add(path)
+
+    def release_held(self):
+        self.holds.clear()
+        self._release.set()
 
     # ---- what arrived -----------------------------------------------------------------------
     def requests_to(self, path):
@@ -189,6 +226,9 @@ class _Handler(BaseHTTPRequestHandler):
             time.sleep(delay)
         status, content_type, data = self.peer._answer_for(method, self.path, body)
         cut = self.peer._fault(self.peer.cuts, self.path)
+        held = self.path.split("?", 1)[0] in self.peer.holds
+        if held:
+            cut = max(len(data) - 1, 0)
         request.status, request.answer = status, data
         try:
             self.send_response(status)
@@ -201,6 +241,10 @@ class _Handler(BaseHTTPRequestHandler):
             request.delivered = cut is None
         except (BrokenPipeError, ConnectionResetError):
             pass  # the client gave up waiting
+        if held:
+            self.peer.holding.set()
+            self.peer._release.wait(120)
+            self.peer.holding.clear()
         if cut is not None:
             # Gone without the rest of the body, as a crashed server or a dropped link leaves it.
             try:

@@ -13,7 +13,8 @@
 //   sleep <ms>                wait (a window opened by "window" keeps answering meanwhile)
 //   write <path> <text>       replace the file with the text (missing parent folders created)
 //   append <path> <text>      append the text to the file
-//   copy <from> <to>          copy a prepared file over the target
+//   copy <from> <to>          write a prepared file's bytes over the target (a fresh write, as
+//                             the in-game script's: the target gets the time of now)
 //   delete <path>             delete a file
 //   srand <seed>              seed the runtime's generator
 //   rand <path> <count>       append <count> rand() results to the file, one per line
@@ -149,7 +150,8 @@ bool run_command(std::string_view line) {
     } else if (cmd == "copy") {
         const std::string from = full_path(take_word(rest));
         const std::string to = full_path(take_word(rest));
-        return CopyFileW(kvr::utf8_to_wide(from).c_str(), kvr::utf8_to_wide(to).c_str(), FALSE);
+        std::string bytes;
+        return kvr::read_file(from, bytes) && write_with_parents(to, bytes, "wb");
     } else if (cmd == "delete") {
         return kvr::delete_file(full_path(take_word(rest)));
     } else if (cmd == "srand") {

@@ -102,9 +102,11 @@ TEST(SubmitReply, TokenRankPointsAndError) {
     EXPECT_FALSE(r.points.has_value());
     EXPECT_EQ(r.error, "week window closed");
 
-    // A null token is no token, and must not take the next key's name.
+    // A null or empty token is no token (an empty one would wipe the saved login), and a null
+    // one must not take the next key's name.
     r = parse_submit_reply("{\"token\":null,\"rank\":\"x\",\"points\":99999999999}");
     EXPECT_FALSE(r.token.has_value());
+    EXPECT_FALSE(parse_submit_reply("{\"accepted\":true,\"token\":\"\"}").token.has_value());
     EXPECT_FALSE(r.rank.has_value());
     EXPECT_FALSE(r.points.has_value());
 }
@@ -135,6 +137,11 @@ TEST(RequestBodies, EndpointAndSkipReport) {
     const std::string hostile = skip_report_body("a\"b\\c", "x\ny");
     EXPECT_EQ(hostile, "{\"player\":\"a\\\"b\\\\c\",\"reason\":\"x\\ny\"}");
     EXPECT_TRUE(json_check::valid(hostile));
+
+    std::string digest;
+    for (int b : {0x00, 0x0f, 0x10, 0x9a, 0xff})
+        digest += static_cast<char>(b);
+    EXPECT_EQ(idempotency_key_header(digest), "Idempotency-Key: 000f109aff\r\n");
 }
 
 TEST(ProfileSite, OldLineRulesKept) {
