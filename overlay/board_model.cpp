@@ -159,9 +159,7 @@ void board_tick(BoardState& s, bool visible, const kvr::RandomInt& rnd) {
     }
 }
 
-void finish_board_animations(BoardState& s) {
-    s.slide = 0;
-    s.highlight = 0;
+void board_hidden(BoardState& s) {
     s.particles.clear();
 }
 

@@ -120,8 +120,9 @@ void board_wheel(BoardState& s, int wheel_delta);
 // first row only while it is shown.
 void board_tick(BoardState& s, bool visible, const kvr::RandomInt& rnd);
 
-// What a hidden board keeps of its animations: the slide and the ring are over, the sparks gone.
-void finish_board_animations(BoardState& s);
+// Hiding the board drops its sparks; the tick goes on, so a slide or ring under way runs out
+// while hidden as it would have on screen.
+void board_hidden(BoardState& s);
 
 void spawn_burst(std::vector<kvr::Particle>& out, int count, float x, float y, int r, int g, int b,
                  const kvr::RandomInt& rnd);

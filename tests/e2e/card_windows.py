@@ -1,5 +1,6 @@
 """Support for the card window scenarios: a desktop backdrop, window rectangles, real clicks and
-screenshots under Xvfb. Screenshots land in <build>/screenshots so a person can look at them."""
+screenshots under Xvfb, all through kvr_window_tool.exe. Screenshots land in <build>/screenshots
+so a person can look at them."""
 import os
 import subprocess
 import time
@@ -37,7 +38,7 @@ class Backdrop:
 
     def __init__(self, wine: Wine):
         self.proc = wine.start(find_exe("kvr_window_tool.exe"), "backdrop")
-        time.sleep(1.0)
+        wine.run(find_exe("kvr_window_tool.exe"), "wait", "KVRTestBackdrop", 1, 20000)
 
     def close(self):
         stop(self.proc)
@@ -59,6 +60,22 @@ def click(wine: Wine, window_class: str, x=None, y=None) -> bool:
 
 def press_key(wine: Wine, window_class: str, virtual_key: int) -> bool:
     return wine.run(find_exe("kvr_window_tool.exe"), "key", window_class, virtual_key).rc == 0
+
+
+def until(take, ready, timeout=15.0):
+    """Calls `take()` until `ready` holds for what it gave, and returns that (the last one after
+    `timeout` seconds): a check waits for what a window is to show, not for a time that usually
+    suffices."""
+    end = time.monotonic() + timeout
+    while True:
+        value = take()
+        if ready(value) or time.monotonic() > end:
+            return value
+
+
+def screenshot_until(name: str, rect, ready, timeout=15.0):
+    """Screenshots (as `screenshot` takes them) until `ready(pixels)` holds."""
+    return until(lambda: screenshot(name, rect), ready, timeout)
 
 
 def screenshot(name: str, rect, margin=24):
