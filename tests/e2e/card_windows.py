@@ -80,18 +80,19 @@ def screenshot_until(name: str, rect, ready, timeout=15.0):
 
 def screenshot(name: str, rect, margin=24):
     """Saves the screen area of the window (with a margin of backdrop) as <name>.png and returns
-    the window area's pixels as rows of (r, g, b)."""
+    the window area's pixels, from that same picture, as rows of (r, g, b)."""
     SHOTS.mkdir(parents=True, exist_ok=True)
     x, y, w, h = rect
-    display = os.environ["DISPLAY"]
-    framed = f"{w + 2 * margin}x{h + 2 * margin}+{max(0, x - margin)}+{max(0, y - margin)}"
-    subprocess.run(["import", "-display", display, "-window", "root", "-crop", framed,
-                    str(SHOTS / f"{name}.png")], check=True, stdin=subprocess.DEVNULL,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    left, top = max(0, x - margin), max(0, y - margin)
+    png = SHOTS / f"{name}.png"
+    subprocess.run(["import", "-display", os.environ["DISPLAY"], "-window", "root", "-crop",
+                    f"{w + 2 * margin}x{h + 2 * margin}+{left}+{top}", "+repage", str(png)],
+                   check=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=60)
     raw = SHOTS / f"{name}.ppm"
-    subprocess.run(["import", "-display", display, "-window", "root", "-crop", f"{w}x{h}+{x}+{y}",
-                    "-depth", "8", str(raw)], check=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL)
+    subprocess.run(["convert", str(png), "-crop", f"{w}x{h}+{x - left}+{y - top}", "-depth", "8",
+                    str(raw)], check=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=60)
     pixels = read_ppm(raw)
     raw.unlink()
     return pixels
@@ -128,6 +129,21 @@ def dark_pixels(pixels, x, y, w, h, below=150):
             if (r * 299 + g * 587 + b * 114) // 1000 < below:
                 count += 1
     return count
+
+
+def text_width(pixels, x, y, w, h, below=200):
+    """The width of the line of text in the area: from its first to its last column that holds
+    a dark pixel (0 when none does)."""
+    columns = [col for col in range(x, x + w)
+               if any((r * 299 + g * 587 + b * 114) // 1000 < below
+                      for r, g, b in (row[col] for row in pixels[y:y + h]))]
+    return columns[-1] - columns[0] + 1 if columns else 0
+
+
+def changed_pixels(a, b, x, y, w, h):
+    """How many pixels of the area differ between two screenshots of the same window."""
+    return sum(1 for row_a, row_b in zip(a[y:y + h], b[y:y + h])
+               for pa, pb in zip(row_a[x:x + w], row_b[x:x + w]) if pa != pb)
 
 
 def wait_until_content(path, expected: bytes, timeout=30.0):

@@ -143,14 +143,16 @@ def test_a_change_without_notification_shows_within_a_pass(wine, race_data, tmp_
     try:
         assert win.wait(TIMER, visible=False)
         shown_after = []
-        for i in range(7):
+        for i in range(9):
             st = win.write_and_wait(elsewhere / "timer.txt", f"1|{60 * i}|{i}|Hall", TIMER,
                                     visible=True)
             assert st, f"change {i} never showed"
             shown_after.append(st["after"])
             assert win.write_and_wait(elsewhere / "timer.txt", "", TIMER, visible=False)
-        # One pass (120 ms) and a frame; the median forgives a loaded machine a slow pass.
-        assert statistics.median(shown_after) <= 120 + 17 + 10, shown_after
+        # One pass (120 ms) and a frame, with room for a loaded machine's late wake-ups; a change
+        # left to the next game check (960 ms) would show after 480 ms on average.
+        print("shown after (ms):", shown_after)
+        assert statistics.median(shown_after) <= 120 + 17 + 63, shown_after
     finally:
         win.end(proc, st or win.state(TIMER))
 

@@ -120,8 +120,11 @@ TEST(BoardScroll, WheelAndBoundFor30RowsIn1000PxBoard) {
     EXPECT_EQ(s.scroll, 494);
     board_wheel(s, 120);
     EXPECT_EQ(s.scroll, 454);
-    board_wheel(s, 60); // less than one notch does nothing
+    board_wheel(s, 60); // less than one notch does nothing yet...
     EXPECT_EQ(s.scroll, 454);
+    board_wheel(s, 30);
+    board_wheel(s, 30); // ...but a touchpad's small steps add up to one
+    EXPECT_EQ(s.scroll, 414);
     board_wheel(s, 120 * 50);
     EXPECT_EQ(s.scroll, 0);
 }
