@@ -26,6 +26,35 @@ std::string read_settled(const std::string& path, bool had_content) {
     return content;
 }
 
+// A file as a pass last looked at it. Looking (size and time) costs far less than reading, so a
+// pass reads a file only when it looks changed, when the folder reported a change, or once a
+// second: a rewrite of the same size within the file system's time resolution looks unchanged.
+struct Stamp {
+    bool exists = false;
+    ULONGLONG size = 0, written = 0;
+    bool operator==(const Stamp&) const = default;
+};
+
+struct Seen {
+    Stamp timer, board, demo, toggle;
+};
+
+Stamp stamp_of(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA d;
+    if (!GetFileAttributesExW(kvr::utf8_to_wide(path).c_str(), GetFileExInfoStandard, &d))
+        return {};
+    return {true, (ULONGLONG{d.nFileSizeHigh} << 32) | d.nFileSizeLow,
+            (ULONGLONG{d.ftLastWriteTime.dwHighDateTime} << 32) | d.ftLastWriteTime.dwLowDateTime};
+}
+
+// Whether the file looks different from the last pass (and notes how it looks now).
+bool looks_changed(Stamp& seen, const std::string& path) {
+    const Stamp now = stamp_of(path);
+    const bool changed = !(now == seen);
+    seen = now;
+    return changed;
+}
+
 void show_or_hide_timer(HWND window, bool want) {
     if (!window) return;
     const bool shown = IsWindowVisible(window);
@@ -50,10 +79,9 @@ void poll_timer(Overlay& o) {
     show_or_hide_timer(o.timer_window, want);
 }
 
-void poll_board_data(Overlay& o) {
+void poll_board_data(Overlay& o, const Stamp& demo) {
     // The demo board, when present, stands in for the real one even while it is empty.
-    const std::string& path =
-        kvr::path_exists(o.files.board_demo_tsv) ? o.files.board_demo_tsv : o.files.board_tsv;
+    const std::string& path = demo.exists ? o.files.board_demo_tsv : o.files.board_tsv;
     bool had_content;
     {
         std::lock_guard<std::mutex> hold(o.lock);
@@ -80,6 +108,15 @@ void poll_board_visibility(Overlay& o) {
         ShowWindow(o.board_window, SW_HIDE); // the sparks go as it hides
 }
 
+// One pass over the files; `read_all` reads them whether they look changed or not.
+void run_pass(Overlay& o, Seen& seen, bool read_all) {
+    if (looks_changed(seen.timer, o.files.timer_text) || read_all) poll_timer(o);
+    const bool demo_changed = looks_changed(seen.demo, o.files.board_demo_tsv);
+    const bool board_changed = looks_changed(seen.board, o.files.board_tsv);
+    if (demo_changed || board_changed || read_all) poll_board_data(o, seen.demo);
+    if (looks_changed(seen.toggle, o.files.board_toggle) || read_all) poll_board_visibility(o);
+}
+
 // The files change a few times per segment. The data directory is watched so that a change is
 // read as soon as it is complete; and a pass runs at least every 120 ms whatever the watch says,
 // since notifications can come late (a write is seen when it reaches the disk) or not at all (a
@@ -90,24 +127,29 @@ HANDLE watch_directory(const std::string& dir) {
                                             FILE_NOTIFY_CHANGE_LAST_WRITE);
 }
 
-// Sleeps until the directory changed and then went quiet, or until the tick `due`.
-void wait_for_change(HANDLE& watch, ULONGLONG due) {
+// Sleeps until the directory changed and then went quiet, or until the tick `due`. True when a
+// change was reported.
+bool wait_for_change(HANDLE& watch, ULONGLONG due) {
     const ULONGLONG now = GetTickCount64();
-    if (now >= due) return;
+    if (now >= due) return false;
     if (watch == INVALID_HANDLE_VALUE) {
         Sleep(static_cast<DWORD>(due - now));
-        return;
+        return false;
     }
-    if (WaitForSingleObject(watch, static_cast<DWORD>(due - now)) != WAIT_OBJECT_0) return;
+    if (WaitForSingleObject(watch, static_cast<DWORD>(due - now)) != WAIT_OBJECT_0) return false;
     do {
         // Re-armed before the files are read, so a change made while they are read is not lost.
         if (!FindNextChangeNotification(watch)) {
             FindCloseChangeNotification(watch);
             watch = INVALID_HANDLE_VALUE;
-            return;
+            return true;
         }
     } while (GetTickCount64() < due && WaitForSingleObject(watch, kSettleMs) == WAIT_OBJECT_0);
+    return true;
 }
+
+// Every so many passes every file is read whatever it looks like (about once a second).
+constexpr unsigned kReadAllEvery = 8;
 
 } // namespace
 
@@ -116,15 +158,16 @@ DWORD WINAPI overlay_worker(void* overlay) {
     const ULONGLONG start = GetTickCount64();
     GameWatch game;
     HANDLE watch = watch_directory(o.files.dir);
-    for (;;) {
+    Seen seen;
+    bool notified = false;
+    for (unsigned passes = 0;; ++passes) {
         const ULONGLONG pass = GetTickCount64();
         if (game_watch_due(game, pass - start, game_running)) break;
-        poll_timer(o);
-        poll_board_data(o);
-        poll_board_visibility(o);
+        run_pass(o, seen, notified || passes % kReadAllEvery == 0);
         const ULONGLONG now = GetTickCount64();
-        wait_for_change(watch, std::min<ULONGLONG>(pass + kWorkerPassMs,
-                                                   now + ms_until_check(game, now - start)));
+        notified =
+            wait_for_change(watch, std::min<ULONGLONG>(pass + kWorkerPassMs,
+                                                       now + ms_until_check(game, now - start)));
     }
     // End through the window thread, so GDI+ is shut down in order; should that thread not
     // answer, end the process from here.

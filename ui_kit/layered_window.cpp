@@ -79,8 +79,10 @@ HWND create_card_window(const WindowSpec& row, float corner_radius, WNDPROC proc
                         UINT class_style) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     register_class(row, proc, instance, class_style);
+    // Placed as laid out on the primary monitor (the one holding the point 0, 0), then sized for
+    // the DPI of the monitor the window is on.
     const WindowPlace p =
-        place_card(work_area_of(MonitorFromWindow(nullptr, MONITOR_DEFAULTTOPRIMARY)), row, 1.0f);
+        place_card(work_area_of(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY)), row, 1.0f);
     HWND w = CreateWindowExW(extended_styles(row.traits), row.class_name, row.title, WS_POPUP, p.x,
                              p.y, p.width, p.height, nullptr, nullptr, instance, state);
     if (!w) return nullptr;
