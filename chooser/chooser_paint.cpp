@@ -5,8 +5,11 @@
 #include "ui_kit/frame_render.h"
 #include "ui_kit/shapes.h"
 
+#include <cmath>
+
 using Gdiplus::RectF;
 using kvr::PixelFrame;
+using kvr::scaled;
 using kvr::ui::Align;
 using kvr::ui::Argb;
 using kvr::ui::with_alpha;
@@ -37,24 +40,24 @@ void draw_base(Gdiplus::Graphics& g, int width, int height) {
 }
 
 // Panel, badge and button shapes, filled in memory; their texts come next with GDI+.
-void fill_shapes(PixelFrame& out, const ChooserState& s, bool hot, float w, float h) {
+void fill_shapes(PixelFrame& out, const ChooserState& s, bool hot, float w, float h, float k) {
     const kvr::PixelRect all = out.bounds();
     for (int i = 0; i < 3; ++i) {
         const kvr::RoundedBox panel = panel_box(s, i, w);
         if (i == s.selected)
-            kvr::fill_rounded(out, panel, 0xF6FBE0A4, 0xFFCE923A, 2.2f, all);
+            kvr::fill_rounded(out, scaled(panel, k), 0xF6FBE0A4, 0xFFCE923A, 2.2f * k, all);
         else
-            kvr::fill_rounded(out, panel, i == s.hover ? 0xE1F6ECD4 : 0xBEF1E6CC, 0x96CAB28E, 1,
-                              all);
+            kvr::fill_rounded(out, scaled(panel, k), i == s.hover ? 0xE1F6ECD4 : 0xBEF1E6CC,
+                              0x96CAB28E, k, all);
         // The selected badge's border breathes and is drawn with every frame.
         if (i == s.selected)
-            kvr::fill_rounded(out, badge_box(panel, w), 0xFAF6BA68, 0, 0, all);
+            kvr::fill_rounded(out, scaled(badge_box(panel, w), k), 0xFAF6BA68, 0, 0, all);
         else
-            kvr::fill_rounded(out, badge_box(panel, w), 0x3CF0E4C8, 0x78CDB491, 1, all);
+            kvr::fill_rounded(out, scaled(badge_box(panel, w), k), 0x3CF0E4C8, 0x78CDB491, k, all);
     }
     const ChooserRect b = confirm_rect(w, h);
-    kvr::fill_rounded(out, {b.x, b.y, b.w, b.h, 14}, hot ? 0xFCF8BA68 : 0xF8F4AE58, 0xFFCE923A,
-                      1.8f, all);
+    kvr::fill_rounded(out, scaled({b.x, b.y, b.w, b.h, 14}, k), hot ? 0xFCF8BA68 : 0xF8F4AE58,
+                      0xFFCE923A, 1.8f * k, all);
 }
 
 void draw_texts(Gdiplus::Graphics& g, const ChooserState& s, float w, float h) {
@@ -77,37 +80,44 @@ void draw_texts(Gdiplus::Graphics& g, const ChooserState& s, float w, float h) {
 } // namespace
 
 const PixelFrame& compose_chooser(ChooserPainter& p, const ChooserState& s, bool confirm_hot,
-                                  int width, int height) {
+                                  int width, int height, float k) {
     const auto w = static_cast<float>(width);
     const auto h = static_cast<float>(height);
-    if (p.base.width != width || p.base.height != height) {
+    if (p.scale != k || p.base.px.empty()) {
         p = ChooserPainter{};
-        p.base = PixelFrame(width, height);
-        kvr::ui::draw_into(p.base, [&](Gdiplus::Graphics& g) { draw_base(g, width, height); });
+        p.scale = k;
+        p.base =
+            PixelFrame(static_cast<int>(std::lround(w * k)), static_cast<int>(std::lround(h * k)));
+        kvr::ui::draw_into(
+            p.base, [&](Gdiplus::Graphics& g) { draw_base(g, width, height); },
+            kvr::ui::TextOn::card, k);
     }
     const std::string key = std::to_string(s.selected) + '/' + std::to_string(s.hover) + '/' +
                             (confirm_hot ? "hot" : "");
     if (key != p.card_key || p.card.px.empty()) {
         p.card = p.base;
-        fill_shapes(p.card, s, confirm_hot, w, h);
-        kvr::ui::draw_into(p.card, [&](Gdiplus::Graphics& g) { draw_texts(g, s, w, h); });
+        fill_shapes(p.card, s, confirm_hot, w, h, k);
+        kvr::ui::draw_into(
+            p.card, [&](Gdiplus::Graphics& g) { draw_texts(g, s, w, h); }, kvr::ui::TextOn::card,
+            k);
         p.card_key = key;
     }
     p.frame = p.card;
     const kvr::PixelRect all = p.frame.bounds();
     const kvr::RoundedBox selected = panel_box(s, s.selected, w);
-    kvr::fill_rounded(p.frame, badge_box(selected, w), 0,
-                      with_alpha(badge_border_alpha(s.clock), kvr::ui::kRingGold), 1.4f, all);
+    kvr::fill_rounded(p.frame, scaled(badge_box(selected, w), k), 0,
+                      with_alpha(badge_border_alpha(s.clock), kvr::ui::kRingGold), 1.4f * k, all);
     if (s.pulse > 0) {
         // A ring that widens and fades around the panel just chosen.
         const float j = ring_grow(s.pulse);
         kvr::fill_rounded(
-            p.frame, {selected.x - j, selected.y - j, selected.w + 2 * j, selected.h + 2 * j, 16},
-            0, with_alpha(ring_alpha(s.pulse), kvr::ui::kRingGold), 2.5f, all);
+            p.frame,
+            scaled({selected.x - j, selected.y - j, selected.w + 2 * j, selected.h + 2 * j, 16}, k),
+            0, with_alpha(ring_alpha(s.pulse), kvr::ui::kRingGold), 2.5f * k, all);
     }
     for (const kvr::Particle& q : s.particles)
         kvr::fill_circle(
-            p.frame, q.x, q.y, q.size,
+            p.frame, q.x * k, q.y * k, q.size * k,
             with_alpha(kvr::particle_alpha(q), (Argb{q.r} << 16) | (Argb{q.g} << 8) | q.b));
     return p.frame;
 }

@@ -9,12 +9,14 @@
 #include <string>
 
 struct ChooserPainter {
+    float scale = 0;      // of the layers below
     kvr::PixelFrame base; // card, title and subtitle
     kvr::PixelFrame card; // base with the panels and button of `card_key`
     std::string card_key;
     kvr::PixelFrame frame;
 };
 
-// `confirm_hot`: the cursor is over the confirm button.
+// `confirm_hot`: the cursor is over the confirm button. `width` x `height` is the card's layout
+// size; the frame is `scale` times that in pixels.
 const kvr::PixelFrame& compose_chooser(ChooserPainter& p, const ChooserState& s, bool confirm_hot,
-                                       int width, int height);
+                                       int width, int height, float scale = 1.0f);

@@ -4,6 +4,7 @@
 #include "chooser/chooser_paint.h"
 
 #include "common/win32/files.h"
+#include "ui_kit/animation_steps.h"
 #include "ui_kit/frame_render.h"
 #include "ui_kit/kit.h"
 
@@ -17,21 +18,26 @@ constexpr UINT kAnimationMs = 16;
 
 const kvr::RandomInt kRandom = [] { return std::rand(); };
 
+constexpr const kvr::ui::WindowSpec& kRow = kvr::ui::kChooserWindow;
+constexpr auto kWidth = static_cast<float>(kRow.width); // layout size; the window is scaled
+constexpr auto kHeight = static_cast<float>(kRow.height);
+
 struct ChooserWindow {
     ChooserState model;
     ChooserPainter painter;
+    kvr::ui::AnimationSteps steps;
     std::string choice_path;
     bool written = false;
 };
 
-struct ClientSize {
-    float width, height;
+struct LayoutPoint {
+    float x, y;
 };
 
-ClientSize client_size(HWND window) {
-    RECT r{};
-    GetClientRect(window, &r);
-    return {static_cast<float>(r.right - r.left), static_cast<float>(r.bottom - r.top)};
+// A client point in the card's layout pixels.
+LayoutPoint layout_point(HWND window, int x, int y) {
+    const float scale = kvr::ui::card_scale_of(window, kRow);
+    return {static_cast<float>(x) / scale, static_cast<float>(y) / scale};
 }
 
 void confirm(HWND window, ChooserWindow& c) {
@@ -62,15 +68,21 @@ void act(HWND window, ChooserWindow& c, ChooserAction action) {
 bool cursor_on_confirm(HWND window) {
     POINT p;
     if (!GetCursorPos(&p) || !ScreenToClient(window, &p)) return false;
-    const ClientSize c = client_size(window);
-    return on_confirm(c.width, c.height, static_cast<float>(p.x), static_cast<float>(p.y));
+    const LayoutPoint at = layout_point(window, p.x, p.y);
+    return on_confirm(kWidth, kHeight, at.x, at.y);
+}
+
+void on_tick(HWND window, ChooserWindow& c) {
+    const int steps = kvr::ui::animation_steps_due(c.steps, GetTickCount64());
+    for (int i = 0; i < steps; ++i)
+        chooser_tick(c.model);
+    if (steps > 0) kvr::ui::request_repaint(window);
 }
 
 void on_paint(HWND window, ChooserWindow& c) {
-    const ClientSize size = client_size(window);
     kvr::ui::present_frame(window, compose_chooser(c.painter, c.model, cursor_on_confirm(window),
-                                                   static_cast<int>(size.width),
-                                                   static_cast<int>(size.height)));
+                                                   kRow.width, kRow.height,
+                                                   kvr::ui::card_scale_of(window, kRow)));
 }
 
 LRESULT CALLBACK chooser_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -82,20 +94,18 @@ LRESULT CALLBACK chooser_window_proc(HWND window, UINT message, WPARAM wparam, L
         return 0;
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN: {
-        const ClientSize size = client_size(window);
-        const auto x = static_cast<float>(GET_X_LPARAM(lparam));
-        const auto y = static_cast<float>(GET_Y_LPARAM(lparam));
+        const LayoutPoint at = layout_point(window, GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam));
         act(window, *c,
             message == WM_MOUSEMOVE
-                ? chooser_mouse_move(c->model, size.width, size.height, x, y)
-                : chooser_click(c->model, size.width, size.height, x, y, kRandom));
+                ? chooser_mouse_move(c->model, kWidth, kHeight, at.x, at.y)
+                : chooser_click(c->model, kWidth, kHeight, at.x, at.y, kRandom));
         return 0;
     }
     case WM_TIMER:
-        if (wparam == kAnimationTimer) {
-            chooser_tick(c->model);
-            kvr::ui::request_repaint(window);
-        }
+        if (wparam == kAnimationTimer) on_tick(window, *c);
+        return 0;
+    case WM_DPICHANGED:
+        kvr::ui::refit_card(window, kRow, kvr::ui::kChooserFrame.radius, wparam, lparam);
         return 0;
     case WM_ERASEBKGND:
         return 1;
@@ -119,13 +129,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     kvr::ui::enable_dpi_awareness();
     const ULONG_PTR gdiplus = kvr::ui::start_gdiplus();
-    HWND window = kvr::ui::create_card_window(kvr::ui::kChooserWindow, chooser_window_proc, &c);
+    HWND window =
+        kvr::ui::create_card_window(kRow, kvr::ui::kChooserFrame.radius, chooser_window_proc, &c);
     if (!window) {
         kvr::ui::stop_gdiplus(gdiplus);
         return 1;
     }
-    kvr::ui::round_window_corners(window, kvr::ui::kChooserWindow.width,
-                                  kvr::ui::kChooserWindow.height, kvr::ui::kChooserFrame.radius);
     SetTimer(window, kAnimationTimer, kAnimationMs, nullptr);
     ShowWindow(window, SW_SHOWNORMAL);
     SetForegroundWindow(window);

@@ -154,4 +154,15 @@ void fill_sweep(PixelFrame& dst, float centre, float half_width, PixelRect area,
     }
 }
 
+RoundedBox scaled(const RoundedBox& b, float s) {
+    return {b.x * s, b.y * s, b.w * s, b.h * s, b.radius * s};
+}
+
+PixelRect scaled_rect(float x, float y, float w, float h, float s) {
+    const int x0 = static_cast<int>(std::lround(x * s));
+    const int y0 = static_cast<int>(std::lround(y * s));
+    return {x0, y0, static_cast<int>(std::lround((x + w) * s)) - x0,
+            static_cast<int>(std::lround((y + h) * s)) - y0};
+}
+
 } // namespace kvr

@@ -54,4 +54,9 @@ void fill_sweep(PixelFrame& dst, float centre, float half_width, PixelRect area,
 // Signed distance from a point to the outline of a rounded box (negative inside).
 float rounded_box_distance(const RoundedBox& box, float px, float py);
 
+// Cards are laid out in pixels of a 96 DPI display; a frame for a denser display is `scale`
+// times larger. A layout box or rectangle in the frame's pixels:
+RoundedBox scaled(const RoundedBox& box, float scale);
+PixelRect scaled_rect(float x, float y, float w, float h, float scale);
+
 } // namespace kvr

@@ -5,6 +5,7 @@
 #include "ui_kit/race_time.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -145,7 +146,10 @@ bool board_click(BoardState& s, const BoardLayout& layout, float x, float y,
 }
 
 void board_wheel(BoardState& s, int wheel_delta) {
-    s.scroll = std::max(0, s.scroll - wheel_delta / 120 * 40);
+    const long long turn = static_cast<long long>(s.wheel_rest) + wheel_delta;
+    s.wheel_rest = static_cast<int>(turn % 120);
+    const long long scroll = s.scroll - turn / 120 * 40;
+    s.scroll = static_cast<int>(std::clamp<long long>(scroll, 0, INT_MAX));
 }
 
 void board_tick(BoardState& s, bool visible, const kvr::RandomInt& rnd) {
@@ -159,9 +163,7 @@ void board_tick(BoardState& s, bool visible, const kvr::RandomInt& rnd) {
     }
 }
 
-void finish_board_animations(BoardState& s) {
-    s.slide = 0;
-    s.highlight = 0;
+void board_hidden(BoardState& s) {
     s.particles.clear();
 }
 

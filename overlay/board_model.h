@@ -57,7 +57,8 @@ struct BoardState {
     int ending_tab = 0;
     int last_clicked_tab = kNoTab;
     int slide_direction = 1;
-    int scroll = 0; // pixels
+    int scroll = 0;     // pixels
+    int wheel_rest = 0; // wheel turn not yet worth a notch (fine-grained wheels, touchpads)
     double clock = 0;
     float slide = 0;     // 1 right after a tab click, falling to 0
     float highlight = 0; // likewise, for the ring around the clicked tab
@@ -114,14 +115,17 @@ int tab_at(const BoardLayout& layout, float x, float y);
 bool board_click(BoardState& s, const BoardLayout& layout, float x, float y,
                  const kvr::RandomInt& rnd);
 
+// A wheel turn: 40 pixels per notch of 120. Fine-grained wheels and touchpads send smaller
+// steps; they add up until they make a notch.
 void board_wheel(BoardState& s, int wheel_delta);
 
 // The 16 ms animation tick, run whether or not the board is shown; ambient sparks rise from the
 // first row only while it is shown.
 void board_tick(BoardState& s, bool visible, const kvr::RandomInt& rnd);
 
-// What a hidden board keeps of its animations: the slide and the ring are over, the sparks gone.
-void finish_board_animations(BoardState& s);
+// Hiding the board drops its sparks; the tick goes on, so a slide or ring under way runs out
+// while hidden as it would have on screen.
+void board_hidden(BoardState& s);
 
 void spawn_burst(std::vector<kvr::Particle>& out, int count, float x, float y, int r, int g, int b,
                  const kvr::RandomInt& rnd);

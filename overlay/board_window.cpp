@@ -1,8 +1,9 @@
 // The leaderboard board: a large card shown while board.toggle asks for it. Clicks switch tabs,
-// the wheel scrolls, and a 16 ms tick runs the slide, the ring and the sparks.
-#include "ui_kit/frame_render.h"
+// the wheel scrolls, and a 16 ms tick runs the slide, the ring and the sparks, shown or not.
 #include "overlay/overlay_app.h"
 #include "overlay/overlay_paint.h"
+#include "ui_kit/animation_steps.h"
+#include "ui_kit/frame_render.h"
 #include "ui_kit/kit.h"
 
 #include <cstdlib>
@@ -13,51 +14,41 @@ namespace {
 // Sparks need no particular generator; the runtime's will do.
 const kvr::RandomInt kRandom = [] { return std::rand(); };
 
+constexpr const kvr::ui::WindowSpec& kRow = kvr::ui::kBoardWindow;
+constexpr int kWidth = kRow.width; // the card's layout size; the window is that times its scale
+constexpr int kHeight = kRow.height;
+
 struct BoardWindow {
     Overlay* overlay;
-    BoardPainter painter; // window thread only
+    BoardPainter painter;          // window thread only
+    kvr::ui::AnimationSteps steps; // likewise
 };
 
-struct ClientSize {
-    int width, height;
-};
-
-ClientSize client_size(HWND window) {
-    RECT r{};
-    GetClientRect(window, &r);
-    return {r.right - r.left, r.bottom - r.top};
-}
-
-void on_tick(HWND window, Overlay& o) {
+void on_tick(HWND window, BoardWindow& w) {
+    const int steps = kvr::ui::animation_steps_due(w.steps, GetTickCount64());
+    if (steps == 0) return;
     const bool visible = IsWindowVisible(window);
     {
-        std::lock_guard<std::mutex> hold(o.lock);
-        board_tick(o.board, visible, kRandom);
+        std::lock_guard<std::mutex> hold(w.overlay->lock);
+        for (int i = 0; i < steps; ++i)
+            board_tick(w.overlay->board, visible, kRandom);
     }
     if (visible) kvr::ui::request_repaint(window);
 }
 
-// The animation runs while the board is shown; a hidden board has no sparks (they are dropped
-// on hiding) and nothing to draw, so its tick would only keep the process awake.
-void on_show(HWND window, Overlay& o, bool shown) {
-    if (shown) {
-        SetTimer(window, kBoardAnimationTimer, kBoardAnimationMs, nullptr);
-        return;
-    }
-    KillTimer(window, kBoardAnimationTimer);
+void on_hide(Overlay& o) {
     std::lock_guard<std::mutex> hold(o.lock);
-    finish_board_animations(o.board);
+    board_hidden(o.board);
 }
 
 void on_click(HWND window, Overlay& o, LPARAM lparam) {
-    const ClientSize c = client_size(window);
-    const BoardLayout layout =
-        board_layout(static_cast<float>(c.width), static_cast<float>(c.height));
+    const float scale = kvr::ui::card_scale_of(window, kRow);
+    const BoardLayout layout = board_layout(kWidth, kHeight);
     bool switched;
     {
         std::lock_guard<std::mutex> hold(o.lock);
-        switched = board_click(o.board, layout, static_cast<float>(GET_X_LPARAM(lparam)),
-                               static_cast<float>(GET_Y_LPARAM(lparam)), kRandom);
+        switched = board_click(o.board, layout, static_cast<float>(GET_X_LPARAM(lparam)) / scale,
+                               static_cast<float>(GET_Y_LPARAM(lparam)) / scale, kRandom);
     }
     if (switched) kvr::ui::request_repaint(window, true);
 }
@@ -71,13 +62,13 @@ void on_wheel(HWND window, Overlay& o, WPARAM wparam) {
 }
 
 void on_paint(HWND window, BoardWindow& w) {
-    const ClientSize c = client_size(window);
     BoardView view;
     {
         std::lock_guard<std::mutex> hold(w.overlay->lock);
-        view = make_board_view(w.overlay->board, c.width, c.height);
+        view = make_board_view(w.overlay->board, kWidth, kHeight);
     }
-    kvr::ui::present_frame(window, compose_board(w.painter, view, c.width, c.height));
+    kvr::ui::present_frame(window, compose_board(w.painter, view, kWidth, kHeight,
+                                                 kvr::ui::card_scale_of(window, kRow)));
 }
 
 LRESULT CALLBACK board_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -91,16 +82,21 @@ LRESULT CALLBACK board_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     case WM_ERASEBKGND:
         return 1;
     case WM_TIMER:
-        if (wparam == kBoardAnimationTimer) on_tick(window, *o);
+        if (wparam == kBoardAnimationTimer) on_tick(window, *w);
         return 0;
     case WM_SHOWWINDOW:
-        on_show(window, *o, wparam != 0);
+        if (!wparam) on_hide(*o);
         break;
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE; // a click switches a tab; the game keeps the focus
     case WM_LBUTTONDOWN:
         on_click(window, *o, lparam);
         return 0;
     case WM_MOUSEWHEEL:
         on_wheel(window, *o, wparam);
+        return 0;
+    case WM_DPICHANGED:
+        kvr::ui::refit_card(window, kRow, kvr::ui::kBoardFrame.radius, wparam, lparam);
         return 0;
     }
     return DefWindowProcW(window, message, wparam, lparam);
@@ -109,10 +105,7 @@ LRESULT CALLBACK board_window_proc(HWND window, UINT message, WPARAM wparam, LPA
 } // namespace
 
 HWND create_board_window(Overlay& o) {
-    static BoardWindow state{&o, {}};
-    HWND window = kvr::ui::create_card_window(kvr::ui::kBoardWindow, board_window_proc, &state);
-    if (window)
-        kvr::ui::round_window_corners(window, kvr::ui::kBoardWindow.width,
-                                      kvr::ui::kBoardWindow.height, kvr::ui::kBoardFrame.radius);
-    return window;
+    static BoardWindow state{&o, {}, {}};
+    return kvr::ui::create_card_window(kRow, kvr::ui::kBoardFrame.radius, board_window_proc,
+                                       &state);
 }

@@ -14,12 +14,17 @@ LRESULT CALLBACK notice_window_proc(HWND window, UINT message, WPARAM wparam, LP
     switch (message) {
     case WM_PAINT:
         if (!text) break;
-        kvr::ui::paint_buffered(window, [&](Gdiplus::Graphics& g, int width, int height) {
-            paint_notice_card(g, width, height, *text);
-        });
+        kvr::ui::paint_buffered(window, kvr::ui::kNoticeWindow,
+                                [&](Gdiplus::Graphics& g, int width, int height) {
+                                    paint_notice_card(g, width, height, *text);
+                                });
         return 0;
     case WM_ERASEBKGND:
         return 1;
+    case WM_DPICHANGED:
+        kvr::ui::refit_card(window, kvr::ui::kNoticeWindow, kvr::ui::kNoticeFrame.radius, wparam,
+                            lparam);
+        return 0;
     }
     return DefWindowProcW(window, message, wparam, lparam);
 }
@@ -38,13 +43,10 @@ int run_notice_mode(const std::wstring& text) {
     static const std::wstring notice = text;
     const ULONG_PTR gdiplus = kvr::ui::start_gdiplus();
     kvr::ui::enable_dpi_awareness();
-    HWND window = kvr::ui::create_card_window(kvr::ui::kNoticeWindow, notice_window_proc,
+    HWND window = kvr::ui::create_card_window(kvr::ui::kNoticeWindow, kvr::ui::kNoticeFrame.radius,
+                                              notice_window_proc,
                                               const_cast<void*>(static_cast<const void*>(&notice)));
-    if (window) {
-        kvr::ui::round_window_corners(window, kvr::ui::kNoticeWindow.width,
-                                      kvr::ui::kNoticeWindow.height, kvr::ui::kNoticeFrame.radius);
-        ShowWindow(window, SW_SHOWNOACTIVATE);
-    }
+    if (window) kvr::ui::show_on_top(window);
     const ULONGLONG start = GetTickCount64();
     for (;;) {
         pump_messages();

@@ -68,6 +68,9 @@ int round_px(float v) {
     return static_cast<int>(std::lround(v));
 }
 
+using kvr::scaled;
+using kvr::scaled_rect;
+
 // ---- board layers ----
 
 struct BoardFonts {
@@ -105,18 +108,18 @@ void draw_board_base(Gdiplus::Graphics& g, int width, int height, const BoardLay
 
 // What changes with the tab selection or the board file: week texts, tabs, the empty-list text.
 // The tab shapes are filled in memory (fast even under Wine), their labels drawn with GDI+.
-void fill_tabs(PixelFrame& out, const BoardLayout& l, const BoardView& v) {
+void fill_tabs(PixelFrame& out, const BoardLayout& l, const BoardView& v, float s) {
     for (int k = 0; k < 3; ++k) {
         const BoardRect& r = l.difficulty_tabs[k];
         const bool on = k == v.difficulty_tab;
-        kvr::fill_rounded(out, {r.x, r.y, r.w, r.h, 10}, on ? 0xFCF2BE70 : 0xB4EEE0C6,
-                          on ? 0xEBC89448 : 0x78C8AC82, on ? 1.6f : 1.0f, out.bounds());
+        kvr::fill_rounded(out, scaled({r.x, r.y, r.w, r.h, 10}, s), on ? 0xFCF2BE70 : 0xB4EEE0C6,
+                          on ? 0xEBC89448 : 0x78C8AC82, (on ? 1.6f : 1.0f) * s, out.bounds());
     }
     for (int k = 0; k < 4; ++k) {
         const BoardRect& r = l.ending_tabs[k];
         const bool on = k == v.ending_tab;
-        kvr::fill_rounded(out, {r.x, r.y, r.w, r.h, 9}, on ? 0xF0FAD29E : 0xB9EEE0C6,
-                          on ? 0xFFAC7026 : 0x78C8AC82, on ? 1.4f : 0.8f, out.bounds());
+        kvr::fill_rounded(out, scaled({r.x, r.y, r.w, r.h, 9}, s), on ? 0xF0FAD29E : 0xB9EEE0C6,
+                          on ? 0xFFAC7026 : 0x78C8AC82, (on ? 1.4f : 0.8f) * s, out.bounds());
     }
 }
 
@@ -145,20 +148,21 @@ void draw_board_chrome(Gdiplus::Graphics& g, float w, const BoardLayout& l, cons
 
 // Rows are drawn on pages whose x = 0 is the list's left edge. The first row's band pulses and
 // is drawn per frame; its marker and every other band are filled here, in memory.
-void fill_row_band(PixelFrame& out, float width, float t, size_t j) {
+void fill_row_band(PixelFrame& out, float width, float t, size_t j, float s) {
     const PixelRect all = out.bounds();
+    const kvr::RoundedBox band = scaled({2, t + 2, width - 4, 36, 8}, s);
     switch (row_look(j)) {
     case RowLook::Gold:
-        kvr::fill_rounded(out, {4, t + 6, 4, 28, 2}, 0xFFD68C28, 0, 0, all);
+        kvr::fill_rounded(out, scaled({4, t + 6, 4, 28, 2}, s), 0xFFD68C28, 0, 0, all);
         break;
     case RowLook::Silver:
-        kvr::fill_rounded(out, {2, t + 2, width - 4, 36, 8}, 0x78E4E2DC, 0x96AAA8A0, 1, all);
+        kvr::fill_rounded(out, band, 0x78E4E2DC, 0x96AAA8A0, s, all);
         break;
     case RowLook::Bronze:
-        kvr::fill_rounded(out, {2, t + 2, width - 4, 36, 8}, 0x6EE8C8A0, 0x8CB09678, 1, all);
+        kvr::fill_rounded(out, band, 0x6EE8C8A0, 0x8CB09678, s, all);
         break;
     case RowLook::Band:
-        kvr::fill_rounded(out, {2, t + 2, width - 4, 36, 8}, 0x46ECE2CD, 0, 0, all);
+        kvr::fill_rounded(out, band, 0x46ECE2CD, 0, 0, all);
         break;
     case RowLook::Plain:
         break;
@@ -194,13 +198,18 @@ void draw_row_texts(Gdiplus::Graphics& g, float t, size_t j, const BoardRow& row
     }
 }
 
-PixelFrame render_page(const BoardView& v, size_t page, float list_width) {
-    PixelFrame out(round_px(list_width), kRowsPerPage * kRowPitch);
+// A page is kRowsPerPage rows; its height in frame pixels.
+int page_px(float s) {
+    return round_px(static_cast<float>(kRowsPerPage * kRowPitch) * s);
+}
+
+PixelFrame render_page(const BoardView& v, size_t page, float list_width, float s) {
+    PixelFrame out(round_px(list_width * s), page_px(s));
     const size_t first = page * kRowsPerPage;
     const size_t end = std::min(v.rows.size(), first + kRowsPerPage);
     auto top = [&](size_t j) { return static_cast<float>((j - first) * kRowPitch); };
     for (size_t j = first; j < end; ++j)
-        fill_row_band(out, list_width, top(j), j);
+        fill_row_band(out, list_width, top(j), j, s);
     draw_into(
         out,
         [&](Gdiplus::Graphics& g) {
@@ -208,7 +217,7 @@ PixelFrame render_page(const BoardView& v, size_t page, float list_width) {
             for (size_t j = first; j < end; ++j)
                 draw_row_texts(g, top(j), j, v.rows[j], v.weekly_points, f);
         },
-        TextOn::transparent);
+        TextOn::transparent, s);
     return out;
 }
 
@@ -217,22 +226,27 @@ std::string chrome_key_of(const BoardView& v) {
            std::to_string(v.ending_tab) + (v.rows.empty() ? "/empty" : "/rows");
 }
 
-void refresh_layers(BoardPainter& p, const BoardView& v, int width, int height,
+void refresh_layers(BoardPainter& p, const BoardView& v, int width, int height, float s,
                     const BoardLayout& l) {
-    if (p.width != width || p.height != height || p.base.px.empty()) {
+    if (p.width != width || p.height != height || p.scale != s || p.base.px.empty()) {
         p = BoardPainter{};
         p.width = width;
         p.height = height;
-        p.base = PixelFrame(width, height);
-        draw_into(p.base, [&](Gdiplus::Graphics& g) { draw_board_base(g, width, height, l); });
+        p.scale = s;
+        p.base = PixelFrame(round_px(static_cast<float>(width) * s),
+                            round_px(static_cast<float>(height) * s));
+        draw_into(
+            p.base, [&](Gdiplus::Graphics& g) { draw_board_base(g, width, height, l); },
+            TextOn::card, s);
     }
     const std::string chrome_key = chrome_key_of(v);
     if (chrome_key != p.chrome_key || p.chrome.px.empty()) {
         p.chrome = p.base;
-        fill_tabs(p.chrome, l, v);
-        draw_into(p.chrome, [&](Gdiplus::Graphics& g) {
-            draw_board_chrome(g, static_cast<float>(width), l, v);
-        });
+        fill_tabs(p.chrome, l, v, s);
+        draw_into(
+            p.chrome,
+            [&](Gdiplus::Graphics& g) { draw_board_chrome(g, static_cast<float>(width), l, v); },
+            TextOn::card, s);
         p.chrome_key = chrome_key;
     }
     if (v.rows_key != p.pages_key) {
@@ -241,55 +255,58 @@ void refresh_layers(BoardPainter& p, const BoardView& v, int width, int height,
     }
 }
 
-void compose_rows(BoardPainter& p, const BoardView& v, const BoardLayout& l) {
-    const PixelRect clip{round_px(l.list.x), round_px(l.list.y + 34), round_px(l.list.w),
-                         round_px(l.visible_rows_height)};
+void compose_rows(BoardPainter& p, const BoardView& v, const BoardLayout& l, float s) {
+    const PixelRect clip = scaled_rect(l.list.x, l.list.y + 34, l.list.w, l.visible_rows_height, s);
     const float s2 = v.slide * v.slide;
     const int dx = round_px(static_cast<float>(v.slide_direction) * 42 * s2);
     const int dy = round_px(-static_cast<float>(v.slide_direction) * 12 * s2);
-    const int top = round_px(l.list.y + 38) - v.scroll + dy; // row 0's top
-    const int left = round_px(l.list.x) + dx;
+    // Row 0's top-left corner, in layout pixels and in frame pixels.
+    const float top = std::round(l.list.y + 38) - static_cast<float>(v.scroll - dy);
+    const float left = std::round(l.list.x) + static_cast<float>(dx);
     if (v.rows.empty()) return;
 
     const double pulse = 0.6 + 0.4 * std::sin(3 * v.clock);
-    kvr::fill_rounded(
-        p.frame, {static_cast<float>(left) + 2, static_cast<float>(top) + 1, l.list.w - 4, 38, 9},
-        with_alpha(static_cast<int>(pulse * 60 + 80), 0xFFD678),
-        with_alpha(static_cast<int>(pulse * 200), kvr::ui::kRingGold), 1.6f, clip);
+    kvr::fill_rounded(p.frame, scaled({left + 2, top + 1, l.list.w - 4, 38, 9}, s),
+                      with_alpha(static_cast<int>(pulse * 60 + 80), 0xFFD678),
+                      with_alpha(static_cast<int>(pulse * 200), kvr::ui::kRingGold), 1.6f * s,
+                      clip);
 
-    const int page_height = kRowsPerPage * kRowPitch;
-    const int first = std::max(0, clip.y - top) / page_height;
-    const int last = std::max(0, clip.y + clip.h - top) / page_height;
+    const int page_height = page_px(s);
+    const int top_px = round_px(top * s), left_px = round_px(left * s);
+    const int first = std::max(0, clip.y - top_px) / page_height;
+    const int last = std::max(0, clip.y + clip.h - top_px) / page_height;
     for (int page = first; page <= last; ++page) {
         const auto index = static_cast<size_t>(page);
         if (index * kRowsPerPage >= v.rows.size()) break;
         auto it = p.pages.find(index);
-        if (it == p.pages.end()) it = p.pages.emplace(index, render_page(v, index, l.list.w)).first;
-        kvr::blend_layer(p.frame, it->second, left, top + page * page_height, clip);
+        if (it == p.pages.end())
+            it = p.pages.emplace(index, render_page(v, index, l.list.w, s)).first;
+        kvr::blend_layer(p.frame, it->second, left_px, top_px + page * page_height, clip);
     }
 }
 
-void compose_effects(BoardPainter& p, const BoardView& v, const BoardLayout& l) {
+void compose_effects(BoardPainter& p, const BoardView& v, const BoardLayout& l, float s) {
     if (v.slide > 0) {
         // A light band runs across the list while a new tab slides in.
         const float c = l.list.x + (1 - v.slide) * l.list.w;
-        kvr::fill_sweep(
-            p.frame, c, 110,
-            {round_px(c - 110), round_px(l.list.y + 34), 220, round_px(l.visible_rows_height)},
-            with_alpha(static_cast<int>(v.slide * 120), 0xFFDC96));
+        kvr::fill_sweep(p.frame, c * s, 110 * s,
+                        scaled_rect(c - 110, l.list.y + 34, 220, l.visible_rows_height, s),
+                        with_alpha(static_cast<int>(v.slide * 120), 0xFFDC96));
     }
-    for (const kvr::Particle& s : v.particles)
-        kvr::fill_circle(p.frame, s.x, s.y, s.size, with_alpha(kvr::particle_alpha(s), rgb_of(s)));
+    for (const kvr::Particle& q : v.particles)
+        kvr::fill_circle(p.frame, q.x * s, q.y * s, q.size * s,
+                         with_alpha(kvr::particle_alpha(q), rgb_of(q)));
     if (v.highlight > 0 && v.last_clicked_tab != kNoTab) {
         // A ring around the clicked tab that widens and fades.
         const BoardRect& tab = v.last_clicked_tab < kEndingTabBase
                                    ? l.difficulty_tabs[v.last_clicked_tab]
                                    : l.ending_tabs[v.last_clicked_tab - kEndingTabBase];
         const float grow = (1 - v.highlight) * 26;
-        kvr::fill_rounded(p.frame,
-                          {tab.x - grow, tab.y - grow, tab.w + 2 * grow, tab.h + 2 * grow, 15}, 0,
-                          with_alpha(static_cast<int>(v.highlight * 160), kvr::ui::kRingGold), 2.5f,
-                          p.frame.bounds());
+        kvr::fill_rounded(
+            p.frame,
+            scaled({tab.x - grow, tab.y - grow, tab.w + 2 * grow, tab.h + 2 * grow, 15}, s), 0,
+            with_alpha(static_cast<int>(v.highlight * 160), kvr::ui::kRingGold), 2.5f * s,
+            p.frame.bounds());
     }
 }
 
@@ -306,18 +323,16 @@ namespace {
 constexpr int kGlyphOrigin = 20; // room for a glyph reaching left of its box
 const RectF kTimeRect(38, 2, 340, 56);
 
-std::unique_ptr<Gdiplus::Font> time_font() {
-    return kvr::ui::make_font(44, true);
-}
-
-TimeGlyph draw_glyph(wchar_t c) {
+// Glyphs are drawn and measured in frame pixels (a font `scale` times larger, no transform), so
+// the advances that place them are the ones GDI+ lays out at that size.
+TimeGlyph draw_glyph(wchar_t c, float s) {
     TimeGlyph glyph;
-    glyph.picture = PixelFrame(96, static_cast<int>(kTimeRect.Height));
-    const RectF box(kGlyphOrigin, 0, 76, kTimeRect.Height);
+    glyph.picture = PixelFrame(round_px(96 * s), round_px(kTimeRect.Height * s));
+    const RectF box(kGlyphOrigin * s, 0, 76 * s, kTimeRect.Height * s);
     draw_into(
         glyph.picture,
         [&](Gdiplus::Graphics& g) {
-            const auto font = time_font();
+            const auto font = kvr::ui::make_font(44 * s, true);
             const wchar_t text[2] = {c, 0};
             kvr::ui::draw_text(g, text, *font, box, 0xFF3C2E1E, Align::start);
             // The character's own box, as DrawString lays it out, gives its advance.
@@ -336,35 +351,48 @@ TimeGlyph draw_glyph(wchar_t c) {
     return glyph;
 }
 
-void set_time(TimerPainter& p, const std::wstring& time) {
-    float pen = kTimeRect.X - kGlyphOrigin;
-    const int top = static_cast<int>(kTimeRect.Y);
+void set_time(TimerPainter& p, const std::wstring& time, float s) {
+    float pen = (kTimeRect.X - kGlyphOrigin) * s;
+    const int top = round_px(kTimeRect.Y * s);
     for (wchar_t c : time) {
         auto it = p.glyphs.find(c);
-        if (it == p.glyphs.end()) it = p.glyphs.emplace(c, draw_glyph(c)).first;
+        if (it == p.glyphs.end()) it = p.glyphs.emplace(c, draw_glyph(c, s)).first;
         kvr::blend_layer(p.frame, it->second.picture, round_px(pen), top, p.frame.bounds());
         pen += it->second.advance;
     }
-    p.time_right = std::min(p.frame.width, round_px(pen) + kGlyphOrigin + 8);
+    p.time_right = std::min(p.frame.width, round_px(pen + (kGlyphOrigin + 8) * s));
 }
 
 } // namespace
 
-const PixelFrame& compose_timer(TimerPainter& p, const TimerView& view, int width, int height) {
+const PixelFrame& compose_timer(TimerPainter& p, const TimerView& view, int width, int height,
+                                float s) {
+    if (p.scale != s) {
+        p.glyphs.clear();
+        p.background_key.clear();
+        p.scale = s;
+    }
     const std::wstring key = (view.running ? L"1" : L"0") + view.segment;
-    if (p.background.width != width || p.background.height != height || key != p.background_key) {
-        p.background = PixelFrame(width, height);
-        draw_into(p.background, [&](Gdiplus::Graphics& g) {
-            kvr::ui::draw_card_frame(g, width, height, kvr::ui::kTimerFrame);
-            kvr::ui::fill_ellipse(g, RectF(18, 22, 11, 11), view.running ? 0xFF6EC878 : 0xFFBEA58C);
-            const auto small = kvr::ui::make_font(15, false);
-            draw_line(g, view.segment, *small, RectF(38, 64, static_cast<float>(width) - 60, 22),
-                      0xFF826E55, Align::start);
-        });
+    if (key != p.background_key || p.background.px.empty()) {
+        p.background = PixelFrame(round_px(static_cast<float>(width) * s),
+                                  round_px(static_cast<float>(height) * s));
+        draw_into(
+            p.background,
+            [&](Gdiplus::Graphics& g) {
+                kvr::ui::draw_card_frame(g, width, height, kvr::ui::kTimerFrame);
+                kvr::ui::fill_ellipse(g, RectF(18, 22, 11, 11),
+                                      view.running ? 0xFF6EC878 : 0xFFBEA58C);
+                const auto small = kvr::ui::make_font(15, false);
+                draw_line(g, view.segment, *small,
+                          RectF(38, 64, static_cast<float>(width) - 60, 22), 0xFF826E55,
+                          Align::start);
+            },
+            TextOn::card, s);
         p.background_key = key;
     }
+    p.time_area = scaled_rect(kTimeRect.X, kTimeRect.Y, kTimeRect.Width, kTimeRect.Height, s);
     p.frame = p.background;
-    set_time(p, view.time);
+    set_time(p, view.time, s);
     return p.frame;
 }
 
@@ -393,12 +421,13 @@ BoardView make_board_view(BoardState& s, int width, int height) {
     return v;
 }
 
-const PixelFrame& compose_board(BoardPainter& p, const BoardView& v, int width, int height) {
+const PixelFrame& compose_board(BoardPainter& p, const BoardView& v, int width, int height,
+                                float s) {
     const BoardLayout l = board_layout(static_cast<float>(width), static_cast<float>(height));
-    refresh_layers(p, v, width, height, l);
+    refresh_layers(p, v, width, height, s, l);
     p.frame = p.chrome;
-    compose_rows(p, v, l);
-    compose_effects(p, v, l);
+    compose_rows(p, v, l, s);
+    compose_effects(p, v, l, s);
     return p.frame;
 }
 

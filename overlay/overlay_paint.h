@@ -28,14 +28,19 @@ struct TimeGlyph {
     float advance = 0;       // how far the next character starts
 };
 
+// Frames are composed at the window's scale (window_table.h): `width` x `height` is the card's
+// layout size, the frame is that times `scale` in pixels.
 struct TimerPainter {
     kvr::PixelFrame background; // card, dot and segment line of `background_key`
     std::wstring background_key;
-    std::map<wchar_t, TimeGlyph> glyphs;
+    float scale = 0;                     // the glyphs' and the background's
+    std::map<wchar_t, TimeGlyph> glyphs; // at `scale`
     kvr::PixelFrame frame;
-    int time_right = 0; // right edge of the time just set
+    kvr::PixelRect time_area; // where the time is drawn, in frame pixels
+    int time_right = 0;       // right edge of the time just set, in frame pixels
 };
-const kvr::PixelFrame& compose_timer(TimerPainter& p, const TimerView& view, int width, int height);
+const kvr::PixelFrame& compose_timer(TimerPainter& p, const TimerView& view, int width, int height,
+                                     float scale = 1.0f);
 
 // A snapshot of the board for one frame, taken under the overlay's lock.
 struct BoardView {
@@ -57,7 +62,8 @@ struct BoardView {
 BoardView make_board_view(BoardState& s, int width, int height);
 
 struct BoardPainter {
-    int width = 0, height = 0;
+    int width = 0, height = 0; // layout size
+    float scale = 0;
     kvr::PixelFrame base;   // card, title, column headers, footer
     kvr::PixelFrame chrome; // base with the week texts, tabs and empty-list text of `chrome_key`
     std::string chrome_key;
@@ -65,6 +71,7 @@ struct BoardPainter {
     std::string pages_key;
     kvr::PixelFrame frame;
 };
-const kvr::PixelFrame& compose_board(BoardPainter& p, const BoardView& view, int width, int height);
+const kvr::PixelFrame& compose_board(BoardPainter& p, const BoardView& view, int width, int height,
+                                     float scale = 1.0f);
 
 void paint_notice_card(Gdiplus::Graphics& g, int width, int height, const std::wstring& text);

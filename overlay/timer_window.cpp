@@ -1,26 +1,23 @@
 // The timer strip: a click-through card at the top of the screen. The worker parses timer.txt;
 // this window only runs the clock on between file updates and draws it.
-#include "ui_kit/frame_render.h"
 #include "overlay/overlay_app.h"
 #include "overlay/overlay_paint.h"
+#include "ui_kit/frame_render.h"
 #include "ui_kit/kit.h"
 
 #include <algorithm>
 
 namespace {
 
+constexpr const kvr::ui::WindowSpec& kRow = kvr::ui::kTimerWindow;
+
 // What the strip showed last; a refresh that would draw the same picture skips the repaint.
 struct TimerWindow {
     Overlay* overlay;
     TimerView shown;
     TimerPainter painter;
-    bool visible = false;
     HDC dc = nullptr; // the window's own (CS_OWNDC), kept for its lifetime
 };
-
-constexpr int kWidth = kvr::ui::kTimerWindow.width;
-constexpr int kHeight = kvr::ui::kTimerWindow.height;
-constexpr kvr::PixelRect kTimeArea{38, 2, 340, 56}; // where the time is drawn
 
 TimerView current_view(Overlay& o, bool refresh) {
     std::lock_guard<std::mutex> hold(o.lock);
@@ -28,20 +25,26 @@ TimerView current_view(Overlay& o, bool refresh) {
     return make_timer_view(o.timer);
 }
 
+const kvr::PixelFrame& compose(HWND window, TimerWindow& w) {
+    return compose_timer(w.painter, w.shown, kRow.width, kRow.height,
+                         kvr::ui::card_scale_of(window, kRow));
+}
+
 // The refresh runs 33 times a second for as long as the race lasts, so it draws straight to the
 // window's own device context instead of going through an invalidation and WM_PAINT: under Wine
 // every one of those steps is a round trip to the wineserver.
 void on_refresh(HWND window, TimerWindow& w) {
     const TimerView now = current_view(*w.overlay, true);
-    if (!w.visible || now == w.shown) return; // a hidden strip is painted when it shows
+    // A hidden strip is painted when it shows.
+    if (now == w.shown || !IsWindowVisible(window)) return;
     // Mostly only the time changes; then only its part of the strip is copied.
     const bool time_only = now.running == w.shown.running && now.segment == w.shown.segment;
     w.shown = now;
     const int before = w.painter.time_right;
-    const kvr::PixelFrame& frame = compose_timer(w.painter, w.shown, kWidth, kHeight);
+    const kvr::PixelFrame& frame = compose(window, w);
     kvr::PixelRect part = frame.bounds();
     if (time_only) {
-        part = kTimeArea;
+        part = w.painter.time_area;
         part.w = std::max(before, w.painter.time_right) - part.x;
     }
     if (w.dc) kvr::ui::show_frame(w.dc, frame, part);
@@ -49,7 +52,7 @@ void on_refresh(HWND window, TimerWindow& w) {
 
 void on_paint(HWND window, TimerWindow& w) {
     w.shown = current_view(*w.overlay, false);
-    kvr::ui::present_frame(window, compose_timer(w.painter, w.shown, kWidth, kHeight));
+    kvr::ui::present_frame(window, compose(window, w));
 }
 
 LRESULT CALLBACK timer_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -64,9 +67,9 @@ LRESULT CALLBACK timer_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     case WM_TIMER:
         if (wparam == kTimerRefreshTimer) on_refresh(window, *w);
         return 0;
-    case WM_SHOWWINDOW:
-        w->visible = wparam != 0;
-        break;
+    case WM_DPICHANGED:
+        kvr::ui::refit_card(window, kRow, kvr::ui::kTimerFrame.radius, wparam, lparam);
+        return 0;
     }
     return DefWindowProcW(window, message, wparam, lparam);
 }
@@ -74,12 +77,9 @@ LRESULT CALLBACK timer_window_proc(HWND window, UINT message, WPARAM wparam, LPA
 } // namespace
 
 HWND create_timer_window(Overlay& o) {
-    static TimerWindow state{&o, {}, {}, false, nullptr};
-    HWND window =
-        kvr::ui::create_card_window(kvr::ui::kTimerWindow, timer_window_proc, &state, CS_OWNDC);
+    static TimerWindow state{&o, {}, {}, nullptr};
+    HWND window = kvr::ui::create_card_window(kRow, kvr::ui::kTimerFrame.radius, timer_window_proc,
+                                              &state, CS_OWNDC);
     if (window) state.dc = GetDC(window);
-    if (window)
-        kvr::ui::round_window_corners(window, kvr::ui::kTimerWindow.width,
-                                      kvr::ui::kTimerWindow.height, kvr::ui::kTimerFrame.radius);
     return window;
 }

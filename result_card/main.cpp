@@ -19,6 +19,9 @@ struct ResultWindow {
     ResultOptions options;
     FinalCardText text;
     std::uint64_t start_ms = 0;
+    const kvr::ui::WindowSpec& row() const {
+        return options.progress ? kvr::ui::kProgressCardWindow : kvr::ui::kFinalCardWindow;
+    }
 };
 
 std::uint64_t elapsed_ms(const ResultWindow& s) {
@@ -50,14 +53,15 @@ void on_countdown(HWND window, const ResultWindow& s) {
 void on_paint(HWND window, const ResultWindow& s) {
     if (s.options.progress) {
         const ProgressCardView view{static_cast<int>((elapsed_ms(s) / 260) % 4)};
-        kvr::ui::paint_buffered(window, [&](Gdiplus::Graphics& g, int w, int h) {
+        kvr::ui::paint_buffered(window, s.row(), [&](Gdiplus::Graphics& g, int w, int h) {
             paint_progress_card(g, w, h, view);
         });
         return;
     }
     const FinalCardView view = final_card_view(s.text, seconds_left(elapsed_ms(s)));
-    kvr::ui::paint_buffered(
-        window, [&](Gdiplus::Graphics& g, int w, int h) { paint_final_card(g, w, h, view); });
+    kvr::ui::paint_buffered(window, s.row(), [&](Gdiplus::Graphics& g, int w, int h) {
+        paint_final_card(g, w, h, view);
+    });
 }
 
 // The final card goes on a click or Escape, Enter or Space; the progress card stays until the
@@ -86,6 +90,9 @@ LRESULT CALLBACK result_window_proc(HWND window, UINT message, WPARAM wparam, LP
         if (wparam == VK_ESCAPE || wparam == VK_RETURN || wparam == VK_SPACE)
             on_dismiss(window, *s);
         return 0;
+    case WM_DPICHANGED:
+        kvr::ui::refit_card(window, s->row(), kvr::ui::kResultFrame.radius, wparam, lparam);
+        return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
@@ -101,11 +108,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     s.text = final_card_text(s.options);
 
     const ULONG_PTR gdiplus = kvr::ui::start_gdiplus();
-    const kvr::ui::WindowSpec& row =
-        s.options.progress ? kvr::ui::kProgressCardWindow : kvr::ui::kFinalCardWindow;
-    HWND window = kvr::ui::create_card_window(row, result_window_proc, &s);
+    HWND window =
+        kvr::ui::create_card_window(s.row(), kvr::ui::kResultFrame.radius, result_window_proc, &s);
     if (window) {
-        kvr::ui::round_window_corners(window, row.width, row.height, kvr::ui::kResultFrame.radius);
         ShowWindow(window, SW_SHOWNORMAL);
         SetForegroundWindow(window);
         s.start_ms = GetTickCount64();

@@ -43,8 +43,9 @@ void on_paint(HWND window, const StartWindow& s) {
     view.stage = kvr::ui::utf8_to_wide(card_stage_text(s.watch, s.core_started));
     view.footer = kvr::ui::utf8_to_wide(footer_text(elapsed));
     view.dot_phase = dot_phase(elapsed);
-    kvr::ui::paint_buffered(
-        window, [&](Gdiplus::Graphics& g, int w, int h) { paint_start_card(g, w, h, view); });
+    kvr::ui::paint_buffered(window, kvr::ui::kStartWindow, [&](Gdiplus::Graphics& g, int w, int h) {
+        paint_start_card(g, w, h, view);
+    });
 }
 
 LRESULT CALLBACK start_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -59,6 +60,10 @@ LRESULT CALLBACK start_window_proc(HWND window, UINT message, WPARAM wparam, LPA
         return 0;
     case WM_ERASEBKGND:
         return 1; // the buffered paint covers every pixel
+    case WM_DPICHANGED:
+        kvr::ui::refit_card(window, kvr::ui::kStartWindow, kvr::ui::kStartFrame.radius, wparam,
+                            lparam);
+        return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
@@ -77,10 +82,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     s.core_started = start_core_hidden(program_dir + L"kvr_launcher_core.exe");
 
     const ULONG_PTR gdiplus = kvr::ui::start_gdiplus();
-    HWND window = kvr::ui::create_card_window(kvr::ui::kStartWindow, start_window_proc, &s);
+    HWND window = kvr::ui::create_card_window(kvr::ui::kStartWindow, kvr::ui::kStartFrame.radius,
+                                              start_window_proc, &s);
     if (window) {
-        kvr::ui::round_window_corners(window, kvr::ui::kStartWindow.width,
-                                      kvr::ui::kStartWindow.height, kvr::ui::kStartFrame.radius);
         ShowWindow(window, SW_SHOWNORMAL);
         SetForegroundWindow(window);
         s.watch.start_ms = GetTickCount64();

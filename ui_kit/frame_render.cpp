@@ -2,8 +2,8 @@
 
 namespace kvr::ui {
 
-void draw_into(PixelFrame& frame, const std::function<void(Gdiplus::Graphics&)>& paint,
-               TextOn text) {
+void draw_into(PixelFrame& frame, const std::function<void(Gdiplus::Graphics&)>& paint, TextOn text,
+               float scale) {
     if (frame.width <= 0 || frame.height <= 0) return;
     Gdiplus::Bitmap bitmap(frame.width, frame.height, frame.width * 4, PixelFormat32bppPARGB,
                            reinterpret_cast<BYTE*>(frame.px.data()));
@@ -11,6 +11,7 @@ void draw_into(PixelFrame& frame, const std::function<void(Gdiplus::Graphics&)>&
     g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     g.SetTextRenderingHint(text == TextOn::card ? Gdiplus::TextRenderingHintClearTypeGridFit
                                                 : Gdiplus::TextRenderingHintAntiAliasGridFit);
+    g.ScaleTransform(scale, scale);
     paint(g);
 }
 

@@ -12,10 +12,10 @@ namespace kvr::ui {
 enum class TextOn { card, transparent };
 
 // Draws into the frame's own pixels with the cards' settings (antialiased shapes, grid-fitted
-// text). Text drawn on a transparent layer uses grey antialiasing: ClearType needs a known
-// background to blend its colour fringes against.
+// text), in layout pixels scaled by `scale`. Text drawn on a transparent layer uses grey
+// antialiasing: ClearType needs a known background to blend its colour fringes against.
 void draw_into(PixelFrame& frame, const std::function<void(Gdiplus::Graphics&)>& paint,
-               TextOn text = TextOn::card);
+               TextOn text = TextOn::card, float scale = 1.0f);
 
 // The WM_PAINT handler of a window drawn from composed frames: the frame over black, copied to
 // the window in one go (the corners outside the card are cut off by the window's region).

@@ -7,17 +7,26 @@
 
 namespace kvr::ui {
 
-// Registers the row's class (a class that already exists is reused) and creates a WS_POPUP
-// window at the row's place in the work area, with the row's extended styles and, for layered
-// windows, its constant alpha. `state` is handed to the window procedure at WM_NCCREATE.
-// Null when the window cannot be created.
-// `class_style` adds class styles, such as CS_OWNDC for a window that draws itself many times a
-// second and keeps its device context.
-HWND create_card_window(const WindowSpec& row, WNDPROC proc, void* state, UINT class_style = 0);
+// Registers the row's class (a class that already exists is reused) and creates a hidden
+// WS_POPUP window with the row's extended styles and, for layered windows, its constant alpha;
+// then sizes and places it for the DPI of its monitor (window_table.h) and clips it to the
+// card's rounded outline (corner radius in layout pixels). `state` is handed to the window
+// procedure at WM_NCCREATE. Null when the window cannot be created. `class_style` adds class
+// styles, such as CS_OWNDC for a window that draws itself many times a second.
+HWND create_card_window(const WindowSpec& row, float corner_radius, WNDPROC proc, void* state,
+                        UINT class_style = 0);
 
-// Clips the window to the card's rounded outline, so the corners outside the card show the
-// desktop instead of a square backdrop. Needs GDI+ started.
-void round_window_corners(HWND window, int width, int height, float radius);
+// WM_DPICHANGED (the player changed the display scale, or the card went to another monitor):
+// the card is sized and placed again for the new DPI on the monitor the system suggests.
+void refit_card(HWND window, const WindowSpec& row, float corner_radius, WPARAM wparam,
+                LPARAM lparam);
+
+// How many window pixels one layout pixel of the card takes, from the window's size.
+float card_scale_of(HWND window, const WindowSpec& row);
+
+// Shows the card above every other topmost window without activating it: the overlay must
+// never take the keyboard or the foreground from the game.
+void show_on_top(HWND window);
 
 // The window's state struct: stored on WM_NCCREATE from the creation parameter, read back from
 // GWLP_USERDATA for every later message. Null for messages that arrive before WM_NCCREATE.

@@ -1,32 +1,36 @@
 #include "ui_kit/paint_buffered.h"
 
 #include "common/win32/wide.h"
+#include "ui_kit/layered_window.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace kvr::ui {
 
-std::unique_ptr<Gdiplus::Bitmap> render_card(int width, int height, const CardPainter& paint) {
-    if (width < 1) width = 1;
-    if (height < 1) height = 1;
-    auto bitmap = std::make_unique<Gdiplus::Bitmap>(width, height, PixelFormat32bppARGB);
+std::unique_ptr<Gdiplus::Bitmap> render_card(int width, int height, const CardPainter& paint,
+                                             float scale) {
+    const int pixel_width = std::max(1, scaled_px(width, scale));
+    const int pixel_height = std::max(1, scaled_px(height, scale));
+    auto bitmap =
+        std::make_unique<Gdiplus::Bitmap>(pixel_width, pixel_height, PixelFormat32bppARGB);
     Gdiplus::Graphics g(bitmap.get());
     g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     g.SetTextRenderingHint(Gdiplus::TextRenderingHintClearTypeGridFit);
     g.Clear(Gdiplus::Color(0x00000000));
+    g.ScaleTransform(scale, scale);
     paint(g, width, height);
     return bitmap;
 }
 
-void paint_buffered(HWND window, const CardPainter& paint) {
+void paint_buffered(HWND window, const WindowSpec& row, const CardPainter& paint) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window, &ps);
-    RECT client;
-    GetClientRect(window, &client);
-    const int width = client.right - client.left;
-    const int height = client.bottom - client.top;
     {
-        std::unique_ptr<Gdiplus::Bitmap> frame = render_card(width, height, paint);
+        std::unique_ptr<Gdiplus::Bitmap> frame =
+            render_card(row.width, row.height, paint, card_scale_of(window, row));
+        const int width = static_cast<int>(frame->GetWidth());
+        const int height = static_cast<int>(frame->GetHeight());
         Gdiplus::Graphics screen(dc);
         // Copy, not blend: the anti-aliased rim keeps the card's own edge colour instead of
         // darkening toward whatever the window surface held before.

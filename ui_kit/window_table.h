@@ -34,8 +34,17 @@ struct WindowSpec {
 
 inline constexpr unsigned kCardTraits = kLayered | kToolWindow | kTopmost;
 
-inline constexpr WindowSpec kBoardWindow{
-    L"KVRBoardWindow2", L"KVR Leaderboard", 780, 1000, Anchor::centred, 0, kCardTraits, 250, true};
+// The board takes clicks and the wheel but never the focus: the game keeps the keyboard, and
+// with it the F9 that closes the board again.
+inline constexpr WindowSpec kBoardWindow{L"KVRBoardWindow2",
+                                         L"KVR Leaderboard",
+                                         780,
+                                         1000,
+                                         Anchor::centred,
+                                         0,
+                                         kCardTraits | kNoActivate,
+                                         250,
+                                         true};
 inline constexpr WindowSpec kTimerWindow{
     L"KVRTimerWindow2",          L"KVR Timer", 420,  96, Anchor::top_centred, 16,
     kCardTraits | kClickThrough, 245,          false};
@@ -64,5 +73,17 @@ struct WindowPlace {
 // Where a window of the given size goes in the desktop's work area.
 WindowPlace place_window(const ScreenRect& work_area, int width, int height, Anchor anchor,
                          int top_offset);
+
+// Cards are laid out in pixels of a 96 DPI display. On a display with more dots per inch
+// (144 on a 150 % display) a card is drawn dpi / 96 times larger, so it is as large and as
+// sharp as the player's other windows; but never larger than its work area allows, so a card
+// that would not fit (the board on a small screen) is drawn smaller instead of being cut off.
+float card_scale(int dpi, const ScreenRect& work_area, const WindowSpec& row);
+
+// A card's size in pixels at `scale` (rounded to the nearest pixel).
+int scaled_px(int layout_px, float scale);
+
+// The row's window drawn at `scale`: its size and its offset from the top both scale.
+WindowPlace place_card(const ScreenRect& work_area, const WindowSpec& row, float scale);
 
 } // namespace kvr::ui

@@ -1,5 +1,6 @@
 """Support for the card window scenarios: a desktop backdrop, window rectangles, real clicks and
-screenshots under Xvfb. Screenshots land in <build>/screenshots so a person can look at them."""
+screenshots under Xvfb, all through kvr_window_tool.exe. Screenshots land in <build>/screenshots
+so a person can look at them."""
 import os
 import subprocess
 import time
@@ -37,7 +38,7 @@ class Backdrop:
 
     def __init__(self, wine: Wine):
         self.proc = wine.start(find_exe("kvr_window_tool.exe"), "backdrop")
-        time.sleep(1.0)
+        wine.run(find_exe("kvr_window_tool.exe"), "wait", "KVRTestBackdrop", 1, 20000)
 
     def close(self):
         stop(self.proc)
@@ -61,20 +62,37 @@ def press_key(wine: Wine, window_class: str, virtual_key: int) -> bool:
     return wine.run(find_exe("kvr_window_tool.exe"), "key", window_class, virtual_key).rc == 0
 
 
+def until(take, ready, timeout=15.0):
+    """Calls `take()` until `ready` holds for what it gave, and returns that (the last one after
+    `timeout` seconds): a check waits for what a window is to show, not for a time that usually
+    suffices."""
+    end = time.monotonic() + timeout
+    while True:
+        value = take()
+        if ready(value) or time.monotonic() > end:
+            return value
+
+
+def screenshot_until(name: str, rect, ready, timeout=15.0):
+    """Screenshots (as `screenshot` takes them) until `ready(pixels)` holds."""
+    return until(lambda: screenshot(name, rect), ready, timeout)
+
+
 def screenshot(name: str, rect, margin=24):
     """Saves the screen area of the window (with a margin of backdrop) as <name>.png and returns
-    the window area's pixels as rows of (r, g, b)."""
+    the window area's pixels, from that same picture, as rows of (r, g, b)."""
     SHOTS.mkdir(parents=True, exist_ok=True)
     x, y, w, h = rect
-    display = os.environ["DISPLAY"]
-    framed = f"{w + 2 * margin}x{h + 2 * margin}+{max(0, x - margin)}+{max(0, y - margin)}"
-    subprocess.run(["import", "-display", display, "-window", "root", "-crop", framed,
-                    str(SHOTS / f"{name}.png")], check=True, stdin=subprocess.DEVNULL,
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    left, top = max(0, x - margin), max(0, y - margin)
+    png = SHOTS / f"{name}.png"
+    subprocess.run(["import", "-display", os.environ["DISPLAY"], "-window", "root", "-crop",
+                    f"{w + 2 * margin}x{h + 2 * margin}+{left}+{top}", "+repage", str(png)],
+                   check=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=60)
     raw = SHOTS / f"{name}.ppm"
-    subprocess.run(["import", "-display", display, "-window", "root", "-crop", f"{w}x{h}+{x}+{y}",
-                    "-depth", "8", str(raw)], check=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL)
+    subprocess.run(["convert", str(png), "-crop", f"{w}x{h}+{x - left}+{y - top}", "-depth", "8",
+                    str(raw)], check=True, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=60)
     pixels = read_ppm(raw)
     raw.unlink()
     return pixels
@@ -111,6 +129,21 @@ def dark_pixels(pixels, x, y, w, h, below=150):
             if (r * 299 + g * 587 + b * 114) // 1000 < below:
                 count += 1
     return count
+
+
+def text_width(pixels, x, y, w, h, below=200):
+    """The width of the line of text in the area: from its first to its last column that holds
+    a dark pixel (0 when none does)."""
+    columns = [col for col in range(x, x + w)
+               if any((r * 299 + g * 587 + b * 114) // 1000 < below
+                      for r, g, b in (row[col] for row in pixels[y:y + h]))]
+    return columns[-1] - columns[0] + 1 if columns else 0
+
+
+def changed_pixels(a, b, x, y, w, h):
+    """How many pixels of the area differ between two screenshots of the same window."""
+    return sum(1 for row_a, row_b in zip(a[y:y + h], b[y:y + h])
+               for pa, pb in zip(row_a[x:x + w], row_b[x:x + w]) if pa != pb)
 
 
 def wait_until_content(path, expected: bytes, timeout=30.0):

@@ -2,7 +2,6 @@
 choice.txt without a line end, Escape leaves it alone. Screenshots go to
 <build>/screenshots/chooser_*.png."""
 import shutil
-import time
 
 from card_windows import Backdrop, click
 from conftest import BUILD
@@ -19,6 +18,10 @@ def panel_centre(i):
 
 def warmth(rgb):
     return rgb[0] - rgb[2]
+
+
+# Where the ring around a chosen panel widens and fades, left of the breathing badges.
+RING_AROUND_PANELS = (10, 86, 350, 334)
 
 
 def selected_panel(shot):
@@ -40,8 +43,7 @@ def test_enter_at_once_writes_normal(wine, race_data):
     backdrop = Backdrop(wine)
     try:
         win, proc, st = start(wine, race_data)
-        time.sleep(0.4)
-        shot = win.screenshot("chooser_normal", st, margin=24)
+        shot = win.shot_until("chooser_normal", st, lambda shot: selected_panel(shot) == 1)
         assert selected_panel(shot) == 1
         win.key(CHOOSER, ENTER)
         assert wait_exit(proc, 20) == 0
@@ -56,10 +58,9 @@ def test_three_then_confirm_button_writes_nightmare(wine, race_data):
     try:
         win, proc, st = start(wine, race_data)
         win.key(CHOOSER, ord("3"))
-        time.sleep(0.15)
-        win.screenshot("chooser_nightmare_pulse", st, margin=24)
-        time.sleep(0.8)
-        shot = win.screenshot("chooser_nightmare", st, margin=24)
+        win.screenshot("chooser_nightmare_pulse", st, margin=24)  # the ring, as it widens
+        shot = win.settled("chooser_nightmare", st, RING_AROUND_PANELS,
+                           lambda shot: selected_panel(shot) == 2)
         assert selected_panel(shot) == 2
         assert click(wine, CHOOSER, W // 2, H - 60)  # a real click on "进入游戏"
         assert wait_exit(proc, 20) == 0
@@ -74,8 +75,7 @@ def test_escape_leaves_an_existing_choice_untouched(wine, race_data):
     try:
         win, proc, st = start(wine, race_data)
         win.key(CHOOSER, ord("1"))
-        time.sleep(0.8)
-        shot = win.screenshot("chooser_easy", st, margin=24)
+        shot = win.shot_until("chooser_easy", st, lambda shot: selected_panel(shot) == 0)
         assert selected_panel(shot) == 0
         win.key(CHOOSER, ESCAPE)
         assert wait_exit(proc, 20) == 1
@@ -89,12 +89,11 @@ def test_click_on_a_panel_selects_it_with_sparks(wine, race_data):
     try:
         win, proc, st = start(wine, race_data)
         assert click(wine, CHOOSER, *panel_centre(0))
-        time.sleep(0.12)
         sparks = win.screenshot("chooser_click_sparks", st, margin=24)
-        time.sleep(1.2)
-        calm = win.screenshot("chooser_after_click", st, margin=24)
-        assert selected_panel(calm) == 0
         x, y = panel_centre(0)
+        calm = win.settled("chooser_after_click", st, (x - 60, y - 60, 120, 120),
+                           lambda shot: selected_panel(shot) == 0)
+        assert selected_panel(calm) == 0
         assert sparks.differs(calm, x - 60, y - 60, 120, 120) > 30  # sparks around the click
         win.key(CHOOSER, ENTER)
         assert wait_exit(proc, 20) == 0

@@ -1,11 +1,12 @@
 """kvr_result under Wine + Xvfb: the progress card follows upload.state, the final card shows the
-outcome with rank and points and closes on a click; odd command lines never crash it."""
+outcome with rank and points and closes on a click, on a 150 % display too; odd command lines
+never crash it."""
 import time
 
 import pytest
 
 from card_windows import (Backdrop, click, dark_pixels, exited_within, press_key,
-                          require_display, screenshot, stop, window_rect)
+                          require_display, screenshot, screenshot_until, stop, window_rect)
 from conftest import Wine, find_exe, winpath
 
 CLASS = "KVRResultWindow"
@@ -39,12 +40,12 @@ def test_progress_card_stays_while_uploading_and_closes_on_the_final_word(
     try:
         rect = window_rect(wine, CLASS)
         assert rect is not None and rect[2:] == (460, 300)
-        time.sleep(1.0)
         if final_word == b"done":
-            pixels = screenshot("result_progress", rect)
+            pixels = screenshot_until("result_progress", rect,
+                                      lambda px: dark_pixels(px, 60, 52, 340, 40) > 300)
             assert dark_pixels(pixels, 60, 52, 340, 40) > 300  # Uploading result
         state.write_bytes(b"")  # a rewrite in progress is no news
-        time.sleep(0.5)
+        time.sleep(0.5)  # a few of the card's 150 ms polls, none of which may close it
         assert proc.poll() is None
         state.write_bytes(final_word)
         # The launcher core waits at most 4 s for the progress card before it goes on.
@@ -80,8 +81,8 @@ def test_final_card_shows_the_outcome_and_closes_on_a_click(wine, tmp_path, back
     try:
         rect = window_rect(wine, CLASS)
         assert rect is not None and rect[2:] == (480, 380)
-        time.sleep(0.8)
-        pixels = screenshot(f"result_final_{outcome}", rect)
+        pixels = screenshot_until(f"result_final_{outcome}", rect,
+                                  lambda px: dark_pixels(px, 60, 46, 360, 40) > 200)
         assert dark_pixels(pixels, 60, 46, 360, 40) > 200  # the outcome title
         if outcome == "uploaded":
             assert rank_pill_pixels(pixels) > 3000
@@ -91,6 +92,26 @@ def test_final_card_shows_the_outcome_and_closes_on_a_click(wine, tmp_path, back
         assert proc.poll() is None
         assert click(wine, CLASS, 40, 300)
         assert exited_within(proc, 5)
+    finally:
+        stop(proc)
+
+
+def test_on_a_150_percent_display_the_card_is_drawn_half_as_large_again(wine, backdrop):
+    """The programs declare per-monitor DPI awareness: Windows does not stretch them, they draw
+    themselves at the display's scale (crisp text, the size the player's other windows have)."""
+    desktop = r"HKCU\Control Panel\Desktop"
+    wine.reg_add(desktop, "LogPixels", "144", "REG_DWORD")
+    try:
+        proc = result_card(wine, *FINAL_CARDS["uploaded"])
+        rect = window_rect(wine, CLASS)
+    finally:
+        wine.run("reg", "delete", desktop, "/v", "LogPixels", "/f")
+    try:
+        assert rect == ((1600 - 720) // 2, (1000 - 570) // 2, 720, 570)
+        pixels = screenshot_until("result_final_uploaded_144dpi", rect,
+                                  lambda px: dark_pixels(px, 90, 69, 540, 60) > 450)
+        assert dark_pixels(pixels, 90, 69, 540, 60) > 450  # UPLOADED, at 1.5 times its place
+        assert dark_pixels(pixels, 180, 288, 360, 51) > 300  # Rank #3    +120 pts
     finally:
         stop(proc)
 
@@ -115,7 +136,7 @@ def test_odd_command_lines_still_show_a_card(wine, backdrop, args):
     proc = result_card(wine, *args)
     try:
         assert window_rect(wine, CLASS) is not None, args
-        time.sleep(0.5)
+        time.sleep(0.5)  # a crash would take it down within its first few timer ticks
         assert proc.poll() is None, "the card must not crash or vanish"
     finally:
         stop(proc)

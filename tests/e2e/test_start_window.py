@@ -5,8 +5,8 @@ import time
 
 import pytest
 
-from card_windows import (Backdrop, dark_pixels, exited_within, require_display, screenshot,
-                          stop, wait_until_content, window_rect)
+from card_windows import (Backdrop, changed_pixels, text_width, dark_pixels, exited_within,
+                          require_display, screenshot_until, stop, wait_until_content, window_rect)
 from conftest import BUILD, Wine, find_exe, read_text, winpath
 
 CLASS = "KVRStartWindow"
@@ -60,13 +60,19 @@ def test_card_follows_each_stage_and_closes_once_the_game_runs(wine, tmp_path, b
         rect = window_rect(wine, CLASS)
         assert rect is not None, "the start window did not appear"
         assert rect[2:] == (460, 300)
+        before = None
         for word in ["checking", "launching", "uploading"]:
             assert wait_until_content(state, word.encode(), timeout=15), word
-            time.sleep(0.6)  # a poll and a repaint
-            pixels = screenshot(f"start_window_{word}", rect)
+
+            def shows_new_stage(px):
+                # The stage line is drawn where the card keeps it (centred, mid-height), and it
+                # is no longer the previous stage's.
+                return dark_pixels(px, 80, 140, 300, 26) > 40 and (
+                    before is None or changed_pixels(px, before, 80, 140, 300, 26) > 40)
+            pixels = screenshot_until(f"start_window_{word}", rect, shows_new_stage)
             assert proc.poll() is None, f"closed on {word}"
-            # The stage line is drawn where the card keeps it (centred, mid-height).
-            assert dark_pixels(pixels, 80, 140, 300, 26) > 40, word
+            assert shows_new_stage(pixels), word
+            before = pixels
         assert wait_until_content(state, b"playing", timeout=15)
         seen_playing = time.time()
         assert exited_within(proc, 10)
@@ -91,9 +97,12 @@ def test_playing_with_a_line_end_is_no_stage_and_does_not_close(wine, tmp_path, 
         rect = window_rect(wine, CLASS)
         assert rect is not None
         assert wait_until_content(state, b"playing\r\n", timeout=15)
-        time.sleep(0.6)
-        screenshot("start_window_preparing", rect)
-        time.sleep(2.0)
+        # The word with a line end is no stage: "Preparing...", far shorter than "Checking game
+        # files...".
+        pixels = screenshot_until("start_window_preparing", rect,
+                                  lambda px: 40 < text_width(px, 20, 140, 420, 26) < 110)
+        assert 40 < text_width(pixels, 20, 140, 420, 26) < 110
+        time.sleep(2.0)  # many polls, none of which may close the card
         assert proc.poll() is None, "a line end after the word must not close the card"
         assert wait_until_content(state, b"done", timeout=15)
         assert exited_within(proc, 10)

@@ -11,10 +11,13 @@
     st["after"]                                        # ms from the write to the hidden strip
     win.key("KVRChooseWindow", 13); win.click("KVRChooseWindow", 280, 440)
     win.screenshot("overlay_timer_running", st)       # <build>/screenshots/<name>.png, cropped
+    win.shot_until("overlay_timer", st, lambda shot: shot.pixel(23, 27)[1] > 150)
     win.end(proc, st)                                  # ends the Windows process by its pid
 
-Window state and input go through kvr_window_probe.exe (tests/win/overlay), which posts input
-to the window by class name, so no window manager or focus is needed.
+Window state and input go through kvr_window_tool.exe (tests/helpers/window_tool): keys and the
+wheel are posted to the window by class name, clicks are real, so no window manager is needed.
+Checks on what a window shows take screenshots until the picture is there (shot_until), with a
+generous bound, rather than sleeping first and hoping it is.
 """
 import os
 import re
@@ -26,6 +29,7 @@ from pathlib import Path
 
 import pytest
 
+from card_windows import until
 from conftest import BUILD, Wine, find_exe, winpath
 
 GAME_NAME = "Hollowmaze-Win64-Shipping.exe"
@@ -74,14 +78,24 @@ class Shot:
 
     def differs(self, other: "Shot", x, y, w, h) -> int:
         """Pixels that differ from another shot of the same window in a client rectangle."""
-        return differing_pixels(self.path, other.path,
-                                f"{w}x{h}+{self.origin[0] + x}+{self.origin[1] + y}")
+        return differing_pixels(self.path, other.path, self.crop(x, y, w, h))
+
+    def darkest(self, x, y, w, h) -> int:
+        """The lowest grey level (0..255) in a client rectangle: text on the light cards is dark."""
+        out = subprocess.run(["convert", str(self.path), "-crop", self.crop(x, y, w, h),
+                              "-colorspace", "Gray", "-format", "%[fx:round(255*minima)]", "info:"],
+                             check=True, capture_output=True, text=True,
+                             stdin=subprocess.DEVNULL, timeout=60).stdout
+        return int(out.strip())
+
+    def crop(self, x, y, w, h) -> str:
+        return f"{w}x{h}+{self.origin[0] + x}+{self.origin[1] + y}"
 
 
 class Windows:
     def __init__(self, wine: Wine):
         self.wine = wine
-        self.probe_exe = find_exe("kvr_window_probe.exe")
+        self.tool_exe = find_exe("kvr_window_tool.exe")
 
     def start(self, race_data: RaceData, program: str, *args, local=None):
         """Starts a program of this build with LOCALAPPDATA set (None: the data's folder; "":
@@ -90,31 +104,38 @@ class Windows:
         return self.wine.start(find_exe("kvr_envrun.exe"), f"LOCALAPPDATA={value}", "--",
                                winpath(find_exe(program)), *args)
 
-    def probe(self, *args):
-        return self.wine.run(self.probe_exe, *map(str, args), timeout=60)
+    def tool(self, *args):
+        return self.wine.run(self.tool_exe, *map(str, args), timeout=60)
 
     def state(self, cls):
-        return parse_state(self.probe("state", cls).out)
+        return parse_state(self.tool("state", cls).out)
 
     def wait(self, cls, visible=True, timeout_ms=15000):
         """The window's state once it is shown (or hidden); None when that does not happen."""
-        r = self.probe("wait", cls, 1 if visible else 0, timeout_ms)
+        r = self.tool("wait", cls, 1 if visible else 0, timeout_ms)
         return parse_state(r.out) if r.rc == 0 else None
 
     def write_and_wait(self, path: Path, text: str, cls, visible, timeout_ms=3000):
         """Writes the file from inside Wine, then waits for the window; the state gains "after",
         the milliseconds from the write to the change."""
-        r = self.probe("write-wait", winpath(path), text, cls, 1 if visible else 0, timeout_ms)
+        r = self.tool("write-wait", winpath(path), text, cls, 1 if visible else 0, timeout_ms)
         return parse_state(r.out) if r.rc == 0 else None
 
+    def rewrite_watch(self, path: Path, cls, count, gap_ms) -> int:
+        """Rewrites a timer file `count` times as the in-game script does (truncate, then the
+        record `gap_ms` later) and returns how often the window was seen hidden meanwhile."""
+        r = self.tool("rewrite-watch", winpath(path), cls, count, gap_ms)
+        assert r.rc == 0, r.out
+        return int(r.out.strip().split("=")[1])
+
     def key(self, cls, vk):
-        assert self.probe("key", cls, vk).rc == 0
+        assert self.tool("key", cls, vk).rc == 0
 
     def click(self, cls, x, y):
-        assert self.probe("click", cls, x, y).rc == 0
+        assert self.tool("click", cls, x, y).rc == 0
 
     def wheel(self, cls, delta):
-        assert self.probe("wheel", cls, delta).rc == 0
+        assert self.tool("wheel", cls, delta).rc == 0
 
     def screenshot(self, name, state=None, margin=12):
         """The Xvfb screen, cropped to the window (with a margin) when its state is given."""
@@ -130,6 +151,21 @@ class Windows:
         subprocess.run(cmd + [str(out)], check=True, stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
         return Shot(out, (state["x"] - x, state["y"] - y) if state else (0, 0))
+
+    def shot_until(self, name, state, ready, timeout=15.0):
+        """Screenshots of the window (margin 24) until `ready(shot)` holds."""
+        return until(lambda: self.screenshot(name, state, margin=24), ready, timeout)
+
+    def settled(self, name, state, area, ready=lambda shot: True, timeout=15.0):
+        """A screenshot once an animation in the client rectangle `area` (x, y, w, h) has run
+        out, which two shots in a row that agree there show, and `ready(shot)` holds."""
+        def calm_pair():
+            before = self.screenshot(name + "_before", state, margin=24)
+            return before, self.screenshot(name, state, margin=24)
+        before, shot = until(calm_pair, lambda pair: pair[1].differs(pair[0], *area) == 0
+                             and ready(pair[1]), timeout)
+        before.path.unlink(missing_ok=True)
+        return shot
 
     def end(self, proc, state=None):
         """Ends a program still running: its Windows process by pid, then the launcher."""

@@ -120,8 +120,11 @@ TEST(BoardScroll, WheelAndBoundFor30RowsIn1000PxBoard) {
     EXPECT_EQ(s.scroll, 494);
     board_wheel(s, 120);
     EXPECT_EQ(s.scroll, 454);
-    board_wheel(s, 60); // less than one notch does nothing
+    board_wheel(s, 60); // less than one notch does nothing yet...
     EXPECT_EQ(s.scroll, 454);
+    board_wheel(s, 30);
+    board_wheel(s, 30); // ...but a touchpad's small steps add up to one
+    EXPECT_EQ(s.scroll, 414);
     board_wheel(s, 120 * 50);
     EXPECT_EQ(s.scroll, 0);
 }
@@ -175,15 +178,19 @@ TEST(BoardTabs, ClicksSwitchTabsSlideAndThrowSparks) {
     EXPECT_EQ(s.last_clicked_tab, 13);
     EXPECT_EQ(s.particles.size(), 130u);
 
-    // Clicking the selected tab again slides forward; a click elsewhere changes nothing else.
+    // Clicking the selected tab again slides forward, in either row; a click elsewhere changes
+    // nothing else.
     board_click(s, l, l.ending_tabs[3].x + 1, 150, rnd);
+    EXPECT_EQ(s.slide_direction, 1);
+    s.slide_direction = -1;
+    board_click(s, l, l.difficulty_tabs[0].x + 5, 100, rnd);
     EXPECT_EQ(s.slide_direction, 1);
     s.scroll = 40;
     s.slide = 0.5f;
     EXPECT_FALSE(board_click(s, l, 300, 600, rnd));
     EXPECT_EQ(s.scroll, 40);
     EXPECT_EQ(s.slide, 0.5f);
-    EXPECT_EQ(s.particles.size(), 200u);
+    EXPECT_EQ(s.particles.size(), 270u);
 }
 
 TEST(BoardParticles, BurstValuesColourJitterAndClamp) {
@@ -259,4 +266,19 @@ TEST(BoardTick, AnimationsFadeAndAmbientSparksOnlyWhileShown) {
     for (int i = 0; i < 9; ++i)
         board_tick(v, true, rnd);
     EXPECT_EQ(v.particles.size(), 2u);
+}
+
+TEST(BoardTick, HidingDropsTheSparksButTheSlideAndRingRunOn) {
+    const BoardLayout l = board_layout(780, 1000);
+    const auto rnd = sequence({5});
+    BoardState s;
+    board_click(s, l, l.ending_tabs[1].x + 5, 150, rnd);
+    board_tick(s, true, rnd);
+    board_hidden(s);
+    EXPECT_TRUE(s.particles.empty());
+    for (int i = 0; i < 4; ++i)
+        board_tick(s, false, rnd);
+    EXPECT_NEAR(s.slide, 1 - 5 * 0.0672f, 1e-5);
+    EXPECT_NEAR(s.highlight, 1 - 5 * 0.0288f, 1e-5);
+    EXPECT_EQ(s.last_clicked_tab, kEndingTabBase + 1);
 }

@@ -1,3 +1,4 @@
+#include "ui_kit/animation_steps.h"
 #include "ui_kit/card_look.h"
 #include "ui_kit/data_dir_rule.h"
 #include "ui_kit/race_time.h"
@@ -63,6 +64,40 @@ TEST(WindowPlacement, CentredAndTopAnchoredInsideAnOffsetWorkArea) {
     EXPECT_EQ(timer.y, 56);
     // Odd leftovers round toward the top-left, as integer division does.
     EXPECT_EQ(place_window({0, 0, 101, 101}, 10, 10, Anchor::centred, 0).x, 45);
+}
+
+TEST(WindowPlacement, CardsGrowWithTheDisplayDpiButNeverBeyondTheirWorkArea) {
+    const ScreenRect big{0, 0, 2560, 1400};
+    EXPECT_FLOAT_EQ(card_scale(144, big, kFinalCardWindow), 1.5f);
+    EXPECT_FLOAT_EQ(card_scale(0, big, kTimerWindow), 1.0f); // no DPI known: as laid out
+    const WindowPlace timer = place_card(big, kTimerWindow, 1.5f);
+    EXPECT_EQ(timer.width, 630);
+    EXPECT_EQ(timer.height, 144);
+    EXPECT_EQ(timer.y, 24); // the gap above the strip scales too
+    // A 1080p display at 150 % has a work area of 1920 x 1032 pixels: the 1000-pixel board
+    // cannot grow by half, and is as large as still fits.
+    const ScreenRect full_hd{0, 0, 1920, 1032};
+    EXPECT_FLOAT_EQ(card_scale(144, full_hd, kBoardWindow), 1.032f);
+    const WindowPlace board =
+        place_card(full_hd, kBoardWindow, card_scale(144, full_hd, kBoardWindow));
+    EXPECT_EQ(board.height, 1032);
+    EXPECT_EQ(board.y, 0);
+    // A small laptop screen at 100 %: the board shrinks rather than hanging off the top.
+    EXPECT_LT(card_scale(96, {0, 0, 1366, 728}, kBoardWindow), 0.73f);
+    EXPECT_FLOAT_EQ(card_scale(96, {0, 0, 1366, 728}, kChooserWindow), 1.0f);
+}
+
+TEST(AnimationSteps, RealTimeDecidesTheStepsNotHowOftenTheTimerFires) {
+    // A 16 ms timer on a 15.6 ms system tick fires every 31 ms or so: two steps each time.
+    AnimationSteps a;
+    int taken = 0;
+    for (std::uint64_t t = 5000; t <= 5000 + 31 * 20; t += 31)
+        taken += animation_steps_due(a, t);
+    EXPECT_EQ(taken, 31 * 20 / 16 + 1);
+    EXPECT_EQ(animation_steps_due(a, 5000 + 31 * 20), 0); // the same tick again: nothing new
+    // After a long stall the animation jumps ahead instead of replaying every step.
+    EXPECT_EQ(animation_steps_due(a, 5000 + 31 * 20 + 5000), 8);
+    EXPECT_EQ(animation_steps_due(a, 5000 + 31 * 20 + 5016), 1);
 }
 
 TEST(CardLook, ComputedAlphaIsClampedNotWrapped) {

@@ -13,9 +13,10 @@ namespace {
 
 constexpr int W = 560, H = 500;
 
-std::unique_ptr<Gdiplus::Bitmap> render(const ChooserState& s, bool hot = false) {
+std::unique_ptr<Gdiplus::Bitmap> render(const ChooserState& s, bool hot = false,
+                                        float scale = 1.0f) {
     ChooserPainter painter;
-    return kvr::ui::frame_bitmap(compose_chooser(painter, s, hot, W, H));
+    return kvr::ui::frame_bitmap(compose_chooser(painter, s, hot, W, H, scale));
 }
 
 // A pixel of panel i's fill, between the label and the badge.
@@ -100,4 +101,20 @@ TEST(ChooserRender, HoverPulseRingButtonAndSparks) {
     EXPECT_GT(warmer(*bmp, *still, 150, 312 - grow - 2, 200, 5), 100);
     // The hot button is lighter.
     EXPECT_GT(pixel(*bmp, 60, H - 60).luma(), pixel(*still, 60, H - 60).luma());
+}
+
+TEST(ChooserRender, At144DpiTheSameLayoutOneAndAHalfTimesLarger) {
+    ChooserState s;
+    s.selected = 2;
+    auto at_100 = render(s);
+    auto at_150 = render(s, false, 1.5f);
+    save(*at_150, "chooser_nightmare_144dpi");
+    ASSERT_EQ(at_150->GetWidth(), 840u);
+    ASSERT_EQ(at_150->GetHeight(), 750u);
+    expect_scaled_line(*at_100, *at_150, 34, 30, W - 68, 36);     // the title
+    expect_scaled_line(*at_100, *at_150, 64, 108 + 30, 200, 26);  // 简单 on the first panel
+    expect_scaled_line(*at_100, *at_150, 34, H - 80, W - 68, 34); // 进入游戏
+    // The selection moved with its panel.
+    const Rgba p = pixel(*at_150, 300 * 3 / 2, (108 + 204 + 12) * 3 / 2);
+    EXPECT_GT(p.r - p.b, 70);
 }

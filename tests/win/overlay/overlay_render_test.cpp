@@ -31,15 +31,32 @@ std::string board_text() {
 }
 
 // Through a fresh painter, as the window's first frame, unless one is given.
-std::unique_ptr<Gdiplus::Bitmap> render_board(BoardState& s, BoardPainter* painter = nullptr) {
+std::unique_ptr<Gdiplus::Bitmap> render_board(BoardState& s, BoardPainter* painter = nullptr,
+                                              float scale = 1.0f) {
     BoardPainter fresh;
     const BoardView v = make_board_view(s, kBoardW, kBoardH);
-    return kvr::ui::frame_bitmap(compose_board(painter ? *painter : fresh, v, kBoardW, kBoardH));
+    return kvr::ui::frame_bitmap(
+        compose_board(painter ? *painter : fresh, v, kBoardW, kBoardH, scale));
 }
 
-std::unique_ptr<Gdiplus::Bitmap> render_timer(const TimerView& v) {
+std::unique_ptr<Gdiplus::Bitmap> render_timer(const TimerView& v, float scale = 1.0f) {
     TimerPainter painter;
-    return kvr::ui::frame_bitmap(compose_timer(painter, v, 420, 96));
+    return kvr::ui::frame_bitmap(compose_timer(painter, v, 420, 96, scale));
+}
+
+std::unique_ptr<Gdiplus::Bitmap> render_notice(const std::wstring& text, float scale = 1.0f) {
+    return kvr::ui::render_card(
+        680, 146, [&](Gdiplus::Graphics& g, int w, int h) { paint_notice_card(g, w, h, text); },
+        scale);
+}
+
+// The board file on the 噩梦 / True tabs.
+BoardState nightmare_true_board() {
+    BoardState s;
+    board_poll(s, board_text());
+    s.difficulty_tab = 2;
+    s.ending_tab = 2;
+    return s;
 }
 
 // A pixel inside row j's band, right of every column, where only the band is drawn.
@@ -118,10 +135,7 @@ TEST(BoardRender, WeeklyPointsTabHasNoTimeAndScrolledListStaysInside) {
 }
 
 TEST(BoardRender, OtherTabsAndEmptyList) {
-    BoardState s;
-    board_poll(s, board_text());
-    s.difficulty_tab = 2;
-    s.ending_tab = 2;
+    BoardState s = nightmare_true_board();
     auto bmp = render_board(s);
     save(*bmp, "overlay_board_nightmare_true");
     EXPECT_GT(row_ink(*bmp, 0, 80, 340), 40);
@@ -226,8 +240,7 @@ TEST(TimerRender, RunningAndStoppedStrips) {
 TEST(NoticeRender, LongTextIsCutAtTheRightMargin) {
     const std::wstring text =
         L"噩梦 · 真结局 · 这是一段特别特别长的说明文字，用来检查右侧的边界处理";
-    auto bmp = kvr::ui::render_card(
-        680, 146, [&](Gdiplus::Graphics& g, int w, int h) { paint_notice_card(g, w, h, text); });
+    auto bmp = render_notice(text);
     save(*bmp, "overlay_notice_long");
     EXPECT_TRUE(is_accent_gold(pixel(*bmp, 340, 1)));
     EXPECT_GT(ink(*bmp, 30, 48, 300, 40), 400);
@@ -235,8 +248,34 @@ TEST(NoticeRender, LongTextIsCutAtTheRightMargin) {
     EXPECT_EQ(ink(*bmp, 652, 42, 26, 52), 0);    // ... and stops there
     EXPECT_GT(ink(*bmp, 30, 104, 300, 20), 40);
 
-    auto normal = kvr::ui::render_card(680, 146, [&](Gdiplus::Graphics& g, int w, int h) {
-        paint_notice_card(g, w, h, L"普通 · 主线结局");
-    });
-    save(*normal, "overlay_notice");
+    save(*render_notice(L"普通 · 主线结局"), "overlay_notice");
+}
+
+TEST(OverlayRender, At144DpiEveryCardIsTheSameLayoutOneAndAHalfTimesLarger) {
+    BoardState s = nightmare_true_board();
+    auto board = render_board(s);
+    auto board_150 = render_board(s, nullptr, 1.5f);
+    save(*board_150, "overlay_board_nightmare_true_144dpi");
+    ASSERT_EQ(board_150->GetHeight(), 1500u);
+    expect_scaled_line(*board, *board_150, 18, 18, 320, 32);                        // the title
+    expect_scaled_line(*board, *board_150, kListX + 80, kFirstRowTop + 49, 260, 22, // row 1
+                       kListX + 700);
+    EXPECT_TRUE(is_accent_gold(pixel(*board_150, kBoardW * 3 / 4, 3)));
+    // Row 3's band at 1.5 times its place; the rows keep their 40-pixel pitch, scaled.
+    EXPECT_LE(diff(pixel(*board_150, (kListX + 700) * 3 / 2, (kFirstRowTop + 40 * 2 + 20) * 3 / 2),
+                   row_band(*board, 2)),
+              12);
+
+    const TimerView timer{true, L"12:12.35", L"段 45  ·  Final Escape"};
+    auto strip = render_timer(timer);
+    auto strip_150 = render_timer(timer, 1.5f);
+    save(*strip_150, "overlay_timer_running_144dpi");
+    expect_scaled_line(*strip, *strip_150, 38, 2, 340, 56);  // the time
+    expect_scaled_line(*strip, *strip_150, 38, 64, 360, 22); // the segment line
+
+    auto notice = render_notice(L"噩梦 · True 结局");
+    auto notice_150 = render_notice(L"噩梦 · True 结局", 1.5f);
+    save(*notice_150, "overlay_notice_144dpi");
+    expect_scaled_line(*notice, *notice_150, 30, 42, 620, 52);  // the notice text
+    expect_scaled_line(*notice, *notice_150, 30, 102, 620, 24); // the hint
 }

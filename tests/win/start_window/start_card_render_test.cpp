@@ -11,13 +11,14 @@ namespace {
 
 constexpr int W = 460, H = 300;
 
-std::unique_ptr<Gdiplus::Bitmap> render_stage(std::string_view stage, int seconds, int phase) {
+std::unique_ptr<Gdiplus::Bitmap> render_stage(std::string_view stage, int seconds, int phase,
+                                              float scale = 1.0f) {
     StartCardView view;
     view.stage = kvr::utf8_to_wide(stage);
     view.footer = kvr::utf8_to_wide(footer_text(seconds * 1000ull));
     view.dot_phase = phase;
     return kvr::ui::render_card(
-        W, H, [&](Gdiplus::Graphics& g, int w, int h) { paint_start_card(g, w, h, view); });
+        W, H, [&](Gdiplus::Graphics& g, int w, int h) { paint_start_card(g, w, h, view); }, scale);
 }
 
 // The stage line's rectangle: (0, H/2 - 10, W, 26).
@@ -81,4 +82,15 @@ TEST(StartCard, FooterCounterChangesTheFooterOnly) {
     EXPECT_NE(ink_span(*early, 100, H - 30, W - 200, 18, 6, 25),
               ink_span(*later, 100, H - 30, W - 200, 18, 6, 25));
     EXPECT_EQ(stage_span(*early), stage_span(*later));
+}
+
+TEST(StartCard, At144DpiTheSameLayoutOneAndAHalfTimesLarger) {
+    auto at_100 = render_stage("Launching game...", 12, 2);
+    auto at_150 = render_stage("Launching game...", 12, 2, 1.5f);
+    save(*at_150, "start_card_launching_144dpi");
+    ASSERT_EQ(at_150->GetWidth(), 690u);
+    expect_scaled_line(*at_100, *at_150, 20, 44, W - 40, 40);         // the game's title
+    expect_scaled_line(*at_100, *at_150, 20, H / 2 - 10, W - 40, 26); // the stage
+    EXPECT_TRUE(
+        is_accent_gold(pixel(*at_150, (W / 2 - 24 + 32 + 3) * 3 / 2, (H / 2 + 29) * 3 / 2)));
 }

@@ -184,7 +184,7 @@ LRESULT CALLBACK probe_proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 
 TEST(Windows, CardWindowFromItsTableRowWithStateFromTheFirstMessage) {
     Probe probe;
-    HWND w = kvr::ui::create_card_window(kvr::ui::kNoticeWindow, probe_proc, &probe);
+    HWND w = kvr::ui::create_card_window(kvr::ui::kNoticeWindow, 14, probe_proc, &probe);
     if (!w) GTEST_SKIP() << "no display for windows";
     EXPECT_EQ(probe.creates, 1); // the state was there already for WM_CREATE
     wchar_t text[64];
@@ -211,11 +211,17 @@ TEST(Windows, CardWindowFromItsTableRowWithStateFromTheFirstMessage) {
     EXPECT_EQ(r.bottom - r.top, 146);
     EXPECT_EQ(r.top, work.top + 120);
     EXPECT_EQ(r.left, work.left + (work.right - work.left - 680) / 2);
+    // Clipped to the rounded card: the corner pixel is outside, the middle inside.
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(GetWindowRgn(w, region), ERROR);
+    EXPECT_FALSE(PtInRegion(region, 0, 0));
+    EXPECT_TRUE(PtInRegion(region, 340, 73));
+    DeleteObject(region);
     EXPECT_EQ(kvr::ui::state_of<Probe>(w, WM_NULL, 0), &probe);
     DestroyWindow(w);
 
     // A second window of a class that exists already.
-    HWND again = kvr::ui::create_card_window(kvr::ui::kNoticeWindow, probe_proc, &probe);
+    HWND again = kvr::ui::create_card_window(kvr::ui::kNoticeWindow, 14, probe_proc, &probe);
     EXPECT_NE(again, nullptr);
     DestroyWindow(again);
 }
