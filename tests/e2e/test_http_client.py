@@ -71,6 +71,29 @@ def test_a_server_that_never_answers_costs_the_time_out_only(wine, tmp_path, rac
     assert time.time() - started < 45
 
 
+def test_a_server_that_never_completes_the_handshake_costs_the_connect_time_out(wine, tmp_path):
+    # A listener whose accept queue is full: the kernel drops further handshakes unanswered.
+    listener = socket.socket()
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(0)
+    port = listener.getsockname()[1]
+    fillers = []
+    for _ in range(3):
+        filler = socket.socket()
+        filler.setblocking(False)
+        filler.connect_ex(("127.0.0.1", port))
+        fillers.append(filler)
+    try:
+        started = time.time()
+        assert call(wine, tmp_path, "get", f"http://127.0.0.1:{port}/week/current")[:2] == (0, 0)
+        # The connect time-out is 5 s; left at WinHTTP's default it is a minute on Windows and
+        # 20 s under Wine.
+        assert time.time() - started < 15
+    finally:
+        for s in fillers + [listener]:
+            s.close()
+
+
 def test_https_with_an_explicit_port_speaks_tls_to_that_port(wine, tmp_path):
     listener = socket.socket()
     listener.bind(("127.0.0.1", 0))
