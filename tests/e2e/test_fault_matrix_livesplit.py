@@ -1,7 +1,6 @@
 """Race runs with LiveSplit's TCP server absent, hung, taking no connection, answering garbage or
 answering in pieces: the run ends, the log says what happened in readable lines, and the run is
 uploaded with the receipt's time whenever LiveSplit gives none."""
-import socket
 import sys
 from pathlib import Path
 
@@ -9,7 +8,8 @@ import pytest
 
 from conftest import message_boxes, winpath  # noqa: F401
 from fault_rig import rig  # noqa: F401
-from peer_fixtures import PORT_WAIT_SECONDS, livesplit, race_server  # noqa: F401
+from peer_fixtures import (PORT_WAIT_SECONDS, livesplit, race_server,  # noqa: F401
+                           unaccepting_port)
 from steam_fixtures import steam_pc  # noqa: F401
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "peers"))
@@ -34,20 +34,6 @@ def race_with_livesplit(rig):
     return rig.server.requests_to("/submit")[-1].json()
 
 
-def unaccepting_port():
-    """LiveSplit's port with a full accept queue: the kernel leaves further handshakes
-    unanswered, as a hung server that stopped accepting would."""
-    listener = socket.socket()
-    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    listener.bind(("127.0.0.1", PORT))
-    listener.listen(0)
-    fillers = [socket.socket() for _ in range(3)]
-    for filler in fillers:
-        filler.setblocking(False)
-        filler.connect_ex(("127.0.0.1", PORT))
-    return [listener, *fillers]
-
-
 @pytest.mark.parametrize("fault,line", [
     ("absent", NOT_REACHABLE),
     ("hung", "WARNING: livesplit tcp server connected but did not answer within 3 s"),
@@ -59,7 +45,7 @@ def test_livesplit_that_never_answers_leaves_the_receipt_time(rig, livesplit, me
         livesplit(hung=True)
     else:
         assert port_is_free(wait=PORT_WAIT_SECONDS), "another program holds the LiveSplit port"
-        held = unaccepting_port() if fault == "unaccepted" else []
+        held = unaccepting_port(PORT)[1] if fault == "unaccepted" else []
     try:
         payload = race_with_livesplit(rig)
     finally:

@@ -5,7 +5,7 @@ import threading
 import time
 
 from conftest import find_exe, read_text, winpath
-from peer_fixtures import race_server  # noqa: F401
+from peer_fixtures import race_server, unaccepting_port  # noqa: F401
 
 
 def call(wine, tmp_path, verb, url, extra=None):
@@ -72,17 +72,7 @@ def test_a_server_that_never_answers_costs_the_time_out_only(wine, tmp_path, rac
 
 
 def test_a_server_that_never_completes_the_handshake_costs_the_connect_time_out(wine, tmp_path):
-    # A listener whose accept queue is full: the kernel drops further handshakes unanswered.
-    listener = socket.socket()
-    listener.bind(("127.0.0.1", 0))
-    listener.listen(0)
-    port = listener.getsockname()[1]
-    fillers = []
-    for _ in range(3):
-        filler = socket.socket()
-        filler.setblocking(False)
-        filler.connect_ex(("127.0.0.1", port))
-        fillers.append(filler)
+    port, held = unaccepting_port()
     try:
         started = time.time()
         assert call(wine, tmp_path, "get", f"http://127.0.0.1:{port}/week/current")[:2] == (0, 0)
@@ -90,7 +80,7 @@ def test_a_server_that_never_completes_the_handshake_costs_the_connect_time_out(
         # 20 s under Wine.
         assert time.time() - started < 15
     finally:
-        for s in fillers + [listener]:
+        for s in held:
             s.close()
 
 

@@ -98,7 +98,7 @@ TEST_F(LaunchTest, NoSteamAndNoGameOnlyWaits) {
     EXPECT_EQ(log_lines(), std::vector<std::string>{"game process did not appear within 120s"});
 }
 
-TEST_F(LaunchTest, SteamRootFromRegistryUnifiesSlashesAndKeepsLongPaths) {
+TEST_F(LaunchTest, SteamRootFromRegistryUnifiesSlashesExpandsAndKeepsLongPaths) {
     HKEY key;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Valve\\Steam", 0, nullptr, 0,
                               KEY_WRITE, nullptr, &key, nullptr),
@@ -109,9 +109,14 @@ TEST_F(LaunchTest, SteamRootFromRegistryUnifiesSlashesAndKeepsLongPaths) {
     };
     set(L"c:/program files (x86)/steam/", REG_SZ);
     EXPECT_EQ(steam_root_from_registry(), "c:\\program files (x86)\\steam");
-    const std::wstring deep = L"D:/" + std::wstring(300, L'x') + L"/游戏/Steam";
+    SetEnvironmentVariableW(L"KVR_STEAM_DRIVE", L"D:");
+    const std::wstring deep = L"%KVR_STEAM_DRIVE%/" + std::wstring(300, L'x') + L"/游戏/Steam";
     set(deep, REG_EXPAND_SZ);
     EXPECT_EQ(steam_root_from_registry(), "D:\\" + std::string(300, 'x') + "\\游戏\\Steam");
+    const DWORD number = 7; // not a path at all
+    RegSetValueExW(key, L"SteamPath", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                   sizeof number);
+    EXPECT_EQ(steam_root_from_registry(), "");
     RegCloseKey(key);
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Valve\\Steam");
     EXPECT_EQ(steam_root_from_registry(), "");
