@@ -25,8 +25,9 @@ struct FinalCard {
     std::string message;
 };
 
-// The longest server error the card shows, in characters (its message box holds three lines).
-inline constexpr size_t kMaxCardMessageChars = 200;
+// The longest server error the card shows, in characters: its message box holds three lines of
+// about 26 Chinese characters.
+inline constexpr size_t kMaxCardMessageChars = 72;
 
 // The card message when a run the server did not get could not be queued either.
 inline constexpr char kNotQueuedMessage[] =
