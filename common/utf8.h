@@ -9,6 +9,9 @@ namespace kvr {
 // Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool is_valid_utf8(std::string_view s);
 
+// Turns bytes read from outside into UTF-8 (the Win32 side's is external_to_utf8).
+using TextDecoder = std::string (*)(std::string_view);
+
 // Drops a leading UTF-8 byte-order mark (Notepad writes one).
 std::string_view strip_utf8_bom(std::string_view s);
 

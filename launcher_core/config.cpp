@@ -5,7 +5,8 @@
 
 namespace {
 
-void apply_setting(LauncherConfig& c, const std::string& key, const std::string& value) {
+void apply_setting(LauncherConfig& c, const std::string& key, const std::string& value,
+                   kvr::TextDecoder decode) {
     struct Field {
         const char* key;
         std::string LauncherConfig::*field;
@@ -30,24 +31,24 @@ void apply_setting(LauncherConfig& c, const std::string& key, const std::string&
     }
     for (const Field& f : fields) {
         if (key == f.key) {
-            c.*(f.field) = value;
+            c.*(f.field) = decode ? decode(value) : value;
             return;
         }
     }
 }
 
-void apply_line(LauncherConfig& c, std::string_view raw) {
+void apply_line(LauncherConfig& c, std::string_view raw, kvr::TextDecoder decode) {
     const std::string line = kvr::trim(raw);
     if (line.empty() || line[0] == '#' || line[0] == ';') return;
     const size_t eq = line.find('=');
     if (eq == std::string::npos) return;
     apply_setting(c, kvr::trim(std::string_view(line).substr(0, eq)),
-                  kvr::trim(std::string_view(line).substr(eq + 1)));
+                  kvr::trim(std::string_view(line).substr(eq + 1)), decode);
 }
 
 } // namespace
 
-LauncherConfig parse_config(std::string_view text) {
+LauncherConfig parse_config(std::string_view text, kvr::TextDecoder decode) {
     constexpr size_t kPiece = 1023; // what one fgets call into 1024 bytes returns at most
     LauncherConfig c;
     text = kvr::strip_utf8_bom(text);
@@ -56,7 +57,7 @@ LauncherConfig parse_config(std::string_view text) {
         size_t end = text.find('\n', pos);
         end = end == std::string_view::npos ? text.size() : end + 1;
         const size_t len = end - pos < kPiece ? end - pos : kPiece;
-        apply_line(c, text.substr(pos, len));
+        apply_line(c, text.substr(pos, len), decode);
         pos += len;
     }
     return c;

@@ -5,8 +5,12 @@
 // lines and lines starting with '#' or ';' are skipped; the key is the text before the first
 // '=' and the value the text after it, both trimmed. Keys are case-sensitive; unknown keys are
 // ignored; the last occurrence wins. `dryrun` is true only for the exact value "1". A leading
-// UTF-8 byte-order mark is ignored. Values are kept as the file's bytes.
+// UTF-8 byte-order mark is ignored. Each value is passed through `decode` when one is given, else
+// kept as the file's bytes. No byte of a double-byte ANSI character (GBK, Big5, Shift-JIS) is a
+// blank, '=', '#' or ';', so a file saved in such a code page splits correctly before decoding.
 #pragma once
+#include "common/utf8.h"
+
 #include <string>
 #include <string_view>
 
@@ -27,7 +31,7 @@ struct LauncherConfig {
     std::string livesplit_lss;
 };
 
-LauncherConfig parse_config(std::string_view text);
+LauncherConfig parse_config(std::string_view text, kvr::TextDecoder decode = nullptr);
 
 // "%APPDIR%" then "%LOCALDATA%", each replaced left to right without re-scanning inserted text.
 // `app_dir` ends with a backslash; `local_data` is the KVR-Race folder or empty.
@@ -37,7 +41,9 @@ std::string expand_placeholders_with(std::string_view text, std::string_view app
 // The KVR-Race folder below a LOCALAPPDATA value, or empty when the value is empty.
 std::string local_data_dir_from(std::string_view localappdata);
 
-// Reads the file (empty record when it cannot be opened). Defined with the platform glue.
+// Reads the file (empty record when it cannot be opened). Notepad may have saved it in the ANSI
+// code page: a value that is valid UTF-8 is taken as it is, any other is converted from the ANSI
+// code page. Defined with the platform glue.
 LauncherConfig load_config(const std::string& path);
 // Expands with the running program's LOCALAPPDATA. Defined with the platform glue.
 std::string expand_placeholders(std::string_view text, std::string_view app_dir);

@@ -8,7 +8,7 @@ LauncherConfig load_config(const std::string& path) {
     std::string text;
     if (!kvr::read_file(path, text)) return LauncherConfig{};
     // Text mode reading: a carriage return before a line feed is dropped by the trims anyway.
-    return parse_config(text);
+    return parse_config(text, kvr::external_to_utf8);
 }
 
 std::string expand_placeholders(std::string_view text, std::string_view app_dir) {

@@ -1,6 +1,7 @@
 // The launcher core's console: UTF-8 both ways, and the last "press Enter" of a run.
 #pragma once
 
+// UTF-8 both ways for the rest of the process; the console gets its own code pages back at exit.
 void use_utf8_console();
 
 // Prints "\n按回车键退出..." and waits for one character on standard input. The wait is skipped

@@ -3,8 +3,7 @@
 #include "launcher_core/json_fields.h"
 
 #include "common/text.h"
-
-#include <cmath>
+#include "ui_kit/race_time.h"
 
 namespace {
 
@@ -13,11 +12,32 @@ constexpr char kNoFinish[] = "No finish detected - this run will not count.";
 constexpr char kNoServer[] = "No race server configured - result not uploaded.";
 constexpr char kRefused[] = "The server did not accept this run - see launcher.log.";
 
-// One quoted command-line argument: quotes dropped; backslashes before the closing quote
-// doubled, since an odd run of them would escape it.
-std::string quoted(std::string_view value) {
+// The longest value of the other options; their sound values are a few bytes long.
+constexpr size_t kMaxCardValueBytes = 64;
+
+// At most `max_chars` UTF-8 characters, "..." marking a cut.
+std::string cut_text(std::string_view s, size_t max_chars) {
+    size_t chars = 0;
+    for (size_t i = 0; i < s.size(); ++i) {
+        if ((static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) continue; // continuation byte
+        if (chars++ == max_chars) return std::string(s.substr(0, i)) + "...";
+    }
+    return std::string(s);
+}
+
+// The server's error as one line of card text: control characters become blanks.
+std::string card_message(std::string_view error) {
+    std::string line(error);
+    for (char& c : line)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+    return cut_text(kvr::trim(line), kMaxCardMessageChars);
+}
+
+// One quoted command-line argument, at most `max_bytes` long: quotes dropped; backslashes before
+// the closing quote doubled, since an odd run of them would escape it.
+std::string quoted(std::string_view value, size_t max_bytes) {
     std::string v;
-    for (const char c : value)
+    for (const char c : value.substr(0, max_bytes))
         if (c != '"') v += c;
     size_t trailing = 0;
     while (trailing < v.size() && v[v.size() - 1 - trailing] == '\\')
@@ -70,7 +90,8 @@ FinalReportPlan plan_final_report(const UploadOutcome& o) {
         plan.stage_line = "stage: upload done (ok=0)";
         card.kind = "rejected";
         const std::string known = refusal_message(o.error);
-        card.message = !known.empty() ? known : !o.error.empty() ? o.error : kRefused;
+        const std::string told = card_message(o.error);
+        card.message = !known.empty() ? known : !told.empty() ? told : kRefused;
         break;
     }
     case UploadResult::no_server:
@@ -91,26 +112,25 @@ FinalReportPlan plan_final_report(const UploadOutcome& o) {
 }
 
 std::string final_card_command_line(std::string_view card_exe, const FinalCard& card) {
-    std::string cmd = quoted(card_exe);
-    cmd += " --ok " + quoted(card.ok ? "1" : "0");
-    cmd += " --kind " + quoted(card.kind);
-    cmd += " --total " + quoted(card.total);
-    cmd += " --difficulty " + quoted(card.difficulty);
-    cmd += " --ending " + quoted(card.ending);
-    cmd += " --rank " + quoted(std::to_string(card.rank));
-    cmd += " --points " + quoted(std::to_string(card.points));
-    cmd += " --msg " + quoted(card.message);
+    const size_t limit = kMaxCardValueBytes;
+    std::string cmd = quoted(card_exe, card_exe.size());
+    cmd += " --ok " + quoted(card.ok ? "1" : "0", limit);
+    cmd += " --kind " + quoted(card.kind, limit);
+    cmd += " --total " + quoted(card.total, limit);
+    cmd += " --difficulty " + quoted(card.difficulty, limit);
+    cmd += " --ending " + quoted(card.ending, limit);
+    cmd += " --rank " + quoted(std::to_string(card.rank), limit);
+    cmd += " --points " + quoted(std::to_string(card.points), limit);
+    // The message was cut to whole characters already; this bound only guards the line.
+    cmd += " --msg " + quoted(card.message, kMaxCardMessageChars * 4 + 3);
     return cmd;
 }
 
-std::optional<RunTime> split_run_time(std::string_view total) {
+std::optional<std::string> run_time_text(std::string_view total) {
     std::string digits;
     for (const char c : total)
         if (c != '"') digits += c;
     const double t = leading_double(digits);
     if (!(t > 0.0) || !(t < 1e9)) return std::nullopt;
-    RunTime rt;
-    rt.minutes = static_cast<int>(t / 60.0);
-    rt.seconds = t - rt.minutes * 60.0;
-    return rt;
+    return kvr::ui::race_time_text(t);
 }

@@ -4,7 +4,9 @@
 // The card is started as: "<dir>kvr_result.exe" --ok "1" --kind "uploaded" --total "754.56"
 // --difficulty "normal" --ending "main" --rank "3" --points "120" --msg "..."
 // Each value is quoted; double quotes inside a value are dropped and trailing backslashes are
-// doubled, so every value arrives as one argument whatever it holds.
+// doubled, so every value arrives as one argument whatever it holds. Every value is cut to a
+// length the card can show, so the command line stays far below the 32,767 characters a process
+// start takes, whatever the server or the receipt held.
 #pragma once
 #include "launcher_core/upload_outcome.h"
 
@@ -23,6 +25,10 @@ struct FinalCard {
     std::string message;
 };
 
+// The longest server error the card shows, in characters: its message box holds three lines of
+// about 26 Chinese characters.
+inline constexpr size_t kMaxCardMessageChars = 72;
+
 // The card message when a run the server did not get could not be queued either.
 inline constexpr char kNotQueuedMessage[] =
     "Network error. The result could not be saved - see launcher.log.";
@@ -40,10 +46,6 @@ std::string refusal_message(std::string_view error);
 
 std::string final_card_command_line(std::string_view card_exe, const FinalCard& card);
 
-// Minutes and seconds of a run time text such as "754.56" (quotes allowed); nothing when it
-// holds no positive number.
-struct RunTime {
-    int minutes = 0;
-    double seconds = 0.0;
-};
-std::optional<RunTime> split_run_time(std::string_view total);
+// A run time text such as "754.56" (quotes allowed) as the console shows it, "12:34.56", by the
+// cards' rule; nothing when it holds no positive number.
+std::optional<std::string> run_time_text(std::string_view total);

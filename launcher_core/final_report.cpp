@@ -19,8 +19,7 @@ bool run_is_queued(const UploadOutcome& outcome) {
 
 void print_success(const UploadOutcome& outcome) {
     console_print("成绩已上传成功！\n\n");
-    if (const auto t = split_run_time(outcome.total))
-        console_print("用时：%d:%05.2f\n\n", t->minutes, t->seconds);
+    if (const auto t = run_time_text(outcome.total)) console_print("用时：%s\n\n", t->c_str());
     console_print("现在可以关掉启动器了。");
 }
 

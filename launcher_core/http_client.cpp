@@ -53,8 +53,11 @@ bool crack_url(const std::string& url, CrackedUrl& out) {
     return true;
 }
 
-void set_timeouts(HINTERNET session, HINTERNET request) {
-    WinHttpSetTimeouts(session, kResolveTimeoutMs, kConnectTimeoutMs, kSendTimeoutMs,
+// On the request handle: a request takes its session's time-outs when it is opened, so time-outs
+// set on the session afterwards never reach it (the connect would keep its 60 s default and the
+// name resolution would have none).
+void set_timeouts(HINTERNET request) {
+    WinHttpSetTimeouts(request, kResolveTimeoutMs, kConnectTimeoutMs, kSendTimeoutMs,
                        kAnswerTimeoutMs);
     // Some WinHTTP builds ignore the receive time-out of WinHttpSetTimeouts but honour these.
     DWORD ms = kAnswerTimeoutMs;
@@ -127,7 +130,7 @@ HttpProblem http_request(const wchar_t* verb, const std::string& url, const std:
                                               WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                               target.secure ? WINHTTP_FLAG_SECURE : 0));
     if (!request) return HttpProblem::unreachable;
-    set_timeouts(session.h, request.h);
+    set_timeouts(request.h);
 
     BOOL sent;
     if (json_body) {

@@ -115,3 +115,87 @@ size_t count_occurrences(std::string_view text, std::string_view pattern) {
         ++n;
     return n;
 }
+
+std::string_view key_pattern(std::string_view text, std::string_view quoted_key) {
+    if (quoted_key.empty()) return {};
+    for (size_t at = text.find(quoted_key); at != std::string_view::npos;
+         at = text.find(quoted_key, at + 1)) {
+        const size_t colon = skip_blanks(text, at + quoted_key.size());
+        if (colon < text.size() && text[colon] == ':') return text.substr(at, colon + 1 - at);
+    }
+    return {};
+}
+
+namespace {
+
+// Four hex digits at `pos`, or -1.
+long hex4(std::string_view s, size_t pos) {
+    if (pos + 4 > s.size()) return -1;
+    unsigned value = 0;
+    const auto r = std::from_chars(s.data() + pos, s.data() + pos + 4, value, 16);
+    return r.ec == std::errc() && r.ptr == s.data() + pos + 4 ? static_cast<long>(value) : -1;
+}
+
+void append_utf8(std::string& out, unsigned long cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// The character of the \u escape at `pos` (just after the 'u') and how many bytes it used,
+// taking a following low surrogate along with a high one.
+size_t unicode_escape(std::string_view s, size_t pos, unsigned long& cp) {
+    const long first = hex4(s, pos);
+    if (first < 0) return 0;
+    cp = static_cast<unsigned long>(first);
+    if (cp >= 0xD800 && cp <= 0xDBFF && s.substr(pos + 4, 2) == "\\u") {
+        const long second = hex4(s, pos + 6);
+        if (second >= 0xDC00 && second <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (static_cast<unsigned long>(second) - 0xDC00);
+            return 10;
+        }
+    }
+    if (cp >= 0xD800 && cp <= 0xDFFF) cp = 0xFFFD;
+    return 4;
+}
+
+} // namespace
+
+std::string json_unescape(std::string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size(); ++i) {
+        if (s[i] != '\\' || i + 1 >= s.size()) {
+            out += s[i];
+            continue;
+        }
+        const char e = s[i + 1];
+        static constexpr std::string_view kFrom = "\"\\/bfnrt", kTo = "\"\\/\b\f\n\r\t";
+        if (const size_t k = kFrom.find(e); k != std::string_view::npos) {
+            out += kTo[k];
+            ++i;
+            continue;
+        }
+        unsigned long cp = 0;
+        const size_t used = e == 'u' ? unicode_escape(s, i + 2, cp) : 0;
+        if (used == 0) {
+            out += s[i];
+            continue;
+        }
+        append_utf8(out, cp);
+        i += 1 + used;
+    }
+    return out;
+}

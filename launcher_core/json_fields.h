@@ -36,3 +36,13 @@ double leading_double(std::string_view s);
 std::optional<int> leading_int(std::string_view s);
 
 size_t count_occurrences(std::string_view text, std::string_view pattern);
+
+// The first `quoted_key` followed by a colon with only blanks between them, as it is spelt there
+// (from the key's opening quote to the colon), so it can serve as the pattern above; empty when
+// the text has no such key. A JSON reader takes the key in every such spelling.
+std::string_view key_pattern(std::string_view text, std::string_view quoted_key);
+
+// A JSON string's text (what lies between its quotes) with its escapes undone: \" \\ \/ \b \f
+// \n \r \t and \uXXXX, UTF-8 out (a surrogate pair gives one character, a lone surrogate
+// U+FFFD). An escape that is not one of these is kept as it stands.
+std::string json_unescape(std::string_view s);

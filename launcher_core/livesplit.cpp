@@ -7,6 +7,7 @@
 #include "common/win32/files.h"
 #include "common/win32/process.h"
 
+#include <optional>
 #include <vector>
 #include <winsock2.h>
 #include <windows.h>
@@ -29,16 +30,61 @@ const char kReminderText[] =
     "Start TCP Server\n\n这个不影响启动游戏，你可以在跑之前随时开。\n不开的话成绩不会自动上传。"
     "\n\n点「确定」继续进入游戏。";
 
+// What the server the player should restart did: connected but silent, or it took no
+// connection at all. A switched-off server refuses at once instead.
+const char kRestartText[] =
+    "提醒：LiveSplit 的计时服务器没有回应，可能卡住了。\n\n建议关掉 LiveSplit 再重新打开，然后：\n"
+    "右键 LiveSplit → Control → Start TCP Server\n\n这个不影响启动游戏，成绩照常上传。"
+    "\n\n点「确定」继续进入游戏。";
+
 enum class Reply {
-    answered, // a non-empty line came back
-    silent,   // connected, but nothing came within the time-out
-    none,     // unreachable, closed or blank
+    answered,     // a non-empty line came back
+    silent,       // connected, but nothing came within the time-out
+    not_accepted, // the port did not complete the connection within the time-out
+    none,         // refused, closed or blank
 };
 
-// One TCP connection to LiveSplit, with the socket library held for its lifetime.
+// connect() on a blocking socket has no time-out of its own (the receive and send time-outs do
+// not bound it): a port that never completes the handshake would cost some 20 s per attempt.
+// So the connection is made without blocking and waited for. Winsock reports a refused
+// connection in the except set rather than the write set; SO_ERROR settles it either way.
+bool connect_within(SOCKET s, DWORD ms, bool& timed_out) {
+    timed_out = false;
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(kPort);
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    u_long nonblocking = 1;
+    if (ioctlsocket(s, FIONBIO, &nonblocking) != 0) return false;
+    bool connected = connect(s, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == 0;
+    if (!connected && WSAGetLastError() == WSAEWOULDBLOCK) {
+        fd_set writable, failed;
+        FD_ZERO(&writable);
+        FD_SET(s, &writable);
+        FD_ZERO(&failed);
+        FD_SET(s, &failed);
+        timeval limit{static_cast<long>(ms / 1000), static_cast<long>(ms % 1000 * 1000)};
+        const int ready = select(0, nullptr, &writable, &failed, &limit);
+        int error = 0;
+        int size = sizeof error;
+        timed_out = ready == 0;
+        connected =
+            ready > 0 && FD_ISSET(s, &writable) && !FD_ISSET(s, &failed) &&
+            getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) == 0 &&
+            error == 0;
+    }
+    // Blocking again: the receive and send time-outs apply to blocking calls only.
+    u_long blocking = 0;
+    return connected && ioctlsocket(s, FIONBIO, &blocking) == 0;
+}
+
+// One TCP connection to LiveSplit, with the socket library held for its lifetime. After a
+// receive has timed out the connection is in an undefined state (Winsock): it takes no further
+// command.
 struct Connection {
     SOCKET s = INVALID_SOCKET;
     bool started = false;
+    bool handshake_timed_out = false;
 
     Connection() {
         WSADATA data;
@@ -49,26 +95,24 @@ struct Connection {
         const DWORD ms = kReplyTimeoutMs;
         setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&ms), sizeof ms);
         setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&ms), sizeof ms);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_port = htons(kPort);
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        if (connect(s, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
-            closesocket(s);
-            s = INVALID_SOCKET;
-        }
+        if (!connect_within(s, kReplyTimeoutMs, handshake_timed_out)) close();
     }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
     ~Connection() {
-        if (s != INVALID_SOCKET) closesocket(s);
+        close();
         if (started) WSACleanup();
+    }
+    void close() {
+        if (s != INVALID_SOCKET) closesocket(s);
+        s = INVALID_SOCKET;
     }
     bool connected() const { return s != INVALID_SOCKET; }
 
     // Sends the command with CR LF and reads its reply up to a line feed.
     Reply exchange(const std::string& command, std::string& reply) {
         reply.clear();
+        if (!connected()) return Reply::none;
         const std::string line = command + "\r\n";
         if (send(s, line.data(), static_cast<int>(line.size()), 0) != static_cast<int>(line.size()))
             return Reply::none;
@@ -80,7 +124,10 @@ struct Connection {
                 got.append(buf, static_cast<size_t>(n));
                 continue;
             }
-            if (n < 0 && WSAGetLastError() == WSAETIMEDOUT && got.empty()) return Reply::silent;
+            if (n < 0 && WSAGetLastError() == WSAETIMEDOUT) {
+                close();
+                if (got.empty()) return Reply::silent;
+            }
             break;
         }
         reply = livesplit_reply_line(got);
@@ -91,7 +138,7 @@ struct Connection {
 Reply query(const std::string& command, std::string& reply) {
     reply.clear();
     Connection c;
-    if (!c.connected()) return Reply::none;
+    if (!c.connected()) return c.handshake_timed_out ? Reply::not_accepted : Reply::none;
     return c.exchange(command, reply);
 }
 
@@ -135,21 +182,30 @@ void start_step(LauncherConfig& cfg) {
         log_line("livesplit failed to start (err %lu)", error);
 }
 
-// Waits for the TCP server, which the player may still have to switch on. A server that
-// accepts but stays silent is not retried: it would cost the time-out on every attempt.
+// Waits for the TCP server, which the player may still have to switch on. A server that takes
+// the connection but stays silent, or never completes it, is not retried: it would cost the
+// time-out on every attempt, and switching the server on is not what it needs.
 void probe_step() {
+    Reply r = Reply::none;
     for (int attempt = 0; attempt < kProbeAttempts; ++attempt) {
         if (attempt > 0) Sleep(kProbePauseMs);
         std::string phase;
-        const Reply r = query("getcurrenttimerphase", phase);
+        r = query("getcurrenttimerphase", phase);
         if (r == Reply::answered) {
             log_line("livesplit tcp server reachable (phase=%s)", log_safe(phase).c_str());
             return;
         }
-        if (r == Reply::silent) break;
+        if (r == Reply::silent || r == Reply::not_accepted) break;
     }
-    log_line("WARNING: livesplit tcp server not reachable");
-    show_message_box(kReminderText, BoxIcon::information);
+    if (r == Reply::none) {
+        log_line("WARNING: livesplit tcp server not reachable");
+        show_message_box(kReminderText, BoxIcon::information);
+        return;
+    }
+    log_line(r == Reply::silent
+                 ? "WARNING: livesplit tcp server connected but did not answer within 3 s"
+                 : "WARNING: livesplit tcp server did not accept the connection within 3 s");
+    show_message_box(kRestartText, BoxIcon::information);
 }
 
 } // namespace
@@ -162,17 +218,24 @@ std::string livesplit_query(const std::string& command) {
 
 LiveSplitReading read_livesplit() {
     LiveSplitReading reading;
-    Connection c;
-    if (!c.connected()) return reading;
-    int silent_replies = c.exchange("getcurrenttimerphase", reading.phase) == Reply::silent;
+    std::optional<Connection> c(std::in_place);
+    if (!c->connected()) return reading;
+    int silences = 0;
+    // False once the server has been silent twice: then it is hung, not merely ignoring one
+    // command. A command after a silence goes over a fresh connection.
+    auto ask = [&](const char* command, std::string& reply) {
+        if (!c->connected()) c.emplace();
+        if (c->exchange(command, reply) != Reply::silent) return true;
+        return ++silences < 2;
+    };
+    if (!ask("getcurrenttimerphase", reading.phase)) return reading;
     std::vector<const char*> commands;
     if (reading.phase == "Ended") commands.push_back("getfinaltime");
     commands.push_back("getlastsplittime");
     commands.push_back("getcurrenttime");
     for (const char* command : commands) {
         std::string reply;
-        // A second silence means the server is hung, not merely ignoring one command.
-        if (c.exchange(command, reply) == Reply::silent && ++silent_replies > 1) break;
+        if (!ask(command, reply)) break;
         if (const auto t = parse_livesplit_time(reply)) {
             reading.time = t;
             break;

@@ -1,11 +1,13 @@
 #include "launcher_core/mod_install.h"
 
+#include "launcher_core/format_text.h"
 #include "launcher_core/log.h"
 #include "launcher_core/message_box.h"
 #include "launcher_core/mod_package.h"
 
 #include "common/win32/files.h"
 #include "common/win32/wide.h"
+#include "common/win32/win_error.h"
 
 #include <cstring>
 #include <windows.h>
@@ -80,10 +82,18 @@ void copy_tree(const std::string& from, const std::string& to) {
         }
         const std::wstring wsrc = kvr::utf8_to_wide(src), wdst = kvr::utf8_to_wide(dst);
         if (already_installed(entry, wsrc, wdst)) continue;
-        if (CopyFileW(wsrc.c_str(), wdst.c_str(), FALSE)) ++copied;
+        // A file in use (a game still running, a virus scanner) or marked read-only keeps its old
+        // content, which the check after the install cannot see: the log must say so.
+        if (CopyFileW(wsrc.c_str(), wdst.c_str(), FALSE)) {
+            ++copied;
+        } else {
+            const unsigned long error = GetLastError();
+            log_line("could not install %s (%s)", log_safe(dst).c_str(),
+                     kvr::error_text(error).c_str());
+        }
     } while (FindNextFileW(find, &entry));
     FindClose(find);
-    if (copied > 0) log_line("installed %d files into %s", copied, to.c_str());
+    if (copied > 0) log_line("installed %d files into %s", copied, log_safe(to).c_str());
 }
 
 void install_and_verify_mod(const LauncherConfig& cfg) {

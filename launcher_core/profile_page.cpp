@@ -9,6 +9,7 @@
 #include "common/text.h"
 #include "common/win32/files.h"
 #include "common/win32/process.h"
+#include "common/win32/wide.h"
 
 #include <cstdio>
 
@@ -27,7 +28,8 @@ bool profile_page_was_opened(const LauncherConfig& cfg) {
 void open_profile_page(const LauncherConfig& cfg, const std::string& token) {
     std::string ini;
     kvr::read_file(app_dir() + "launcher.ini", ini);
-    std::string site = site_base_from_ini(ini);
+    // Like every launcher.ini value: a site saved in the ANSI code page is decoded here.
+    std::string site = kvr::external_to_utf8(site_base_from_ini(ini));
     if (site.empty()) site = std::string(default_server_base());
     kvr::shell_open(profile_page_url(site, token));
     g_opened_this_run = true;

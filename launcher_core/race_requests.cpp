@@ -1,5 +1,7 @@
 #include "launcher_core/race_requests.h"
 
+#include "launcher_core/json_fields.h"
+
 #include "common/json_text.h"
 #include "common/text.h"
 
@@ -11,7 +13,7 @@ std::string submit_payload(std::string_view player, std::string_view player_id,
                            std::string_view difficulty, std::string_view receipt) {
     std::string body = "{\"player\":\"" + kvr::json_escape(player) + "\"";
     if (!player_id.empty()) body += ",\"playerId\":\"" + kvr::json_escape(player_id) + "\"";
-    if (!kvr::contains(receipt, "\"difficulty\":"))
+    if (key_pattern(receipt, "\"difficulty\"").empty())
         body += ",\"difficulty\":\"" + kvr::json_escape(difficulty) + "\"";
     const std::string_view fields = receipt.substr(receipt.empty() ? 0 : 1);
     // An empty object ("{}") adds no fields; a comma before its brace would break the body.

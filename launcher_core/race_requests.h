@@ -10,7 +10,8 @@ std::string endpoint_url(std::string_view server, std::string_view path);
 
 // {"player":"..."[,"playerId":"..."], then the receipt's own fields (its text after the opening
 // brace, so its closing brace ends the object). A "difficulty" field is added before them only
-// when the receipt has no "difficulty" key of its own. `receipt` begins with '{'.
+// when the receipt has no "difficulty" key of its own, however it is spelt (blanks before the
+// colon too): the body must not carry the key twice. `receipt` begins with '{'.
 std::string submit_payload(std::string_view player, std::string_view player_id,
                            std::string_view difficulty, std::string_view receipt);
 

@@ -39,7 +39,7 @@ void detect_steam_path(LauncherConfig& cfg) {
     const std::string root = steam_root_from_registry();
     if (root.empty()) return;
     cfg.steam = root + "\\steam.exe";
-    log_line("steam detected: %s", cfg.steam.c_str());
+    log_line("steam detected: %s", log_safe(cfg.steam).c_str());
 }
 
 void detect_game_path(LauncherConfig& cfg) {
@@ -50,7 +50,7 @@ void detect_game_path(LauncherConfig& cfg) {
         return;
     }
     cfg.game = found;
-    log_line("game detected: %s", cfg.game.c_str());
+    log_line("game detected: %s", log_safe(cfg.game).c_str());
 }
 
 int report_dry_run(const LauncherConfig& cfg) {

@@ -1,6 +1,7 @@
 #include "launcher_core/receipt_archive.h"
 
 #include "launcher_core/dated_names.h"
+#include "launcher_core/format_text.h"
 #include "launcher_core/json_fields.h"
 #include "launcher_core/log.h"
 #include "launcher_core/state_files.h"
@@ -9,9 +10,10 @@
 
 namespace {
 
+// A value of the receipt, fit for the log line whatever the game wrote.
 std::string field(const std::string& text, const char* pattern, bool quoted) {
     const auto value = quoted ? quoted_value(text, pattern) : bare_value(text, pattern);
-    return std::string(value.value_or(""));
+    return log_safe(value.value_or(""));
 }
 
 } // namespace

@@ -136,6 +136,20 @@ void settle_time(RunJudgement& j, ReceiptSource source, const LiveSplitReading& 
         format_text("livesplit time used: %.2f (receipt said %s)", *ls.time, old.c_str()));
 }
 
+// The difficulty the server gets, which the result card then shows: the receipt's own when it
+// has a "difficulty" key in any spelling (the payload then adds none), else the configured one.
+void settle_difficulty(RunJudgement& j, const std::string& configured) {
+    const std::string_view key = key_pattern(j.text, "\"difficulty\"");
+    if (key.empty()) {
+        j.difficulty = configured.empty() ? "normal" : configured;
+        return;
+    }
+    const auto chosen = quoted_value(j.text, key);
+    j.difficulty = std::string(chosen ? *chosen : bare_value(j.text, key).value_or(""));
+    if (chosen && is_difficulty(*chosen))
+        j.log.push_back(format_text("difficulty from game (receipt): %s", j.difficulty.c_str()));
+}
+
 } // namespace
 
 RunJudgement judge_run(const RunInputs& in) {
@@ -198,16 +212,12 @@ RunJudgement judge_run(const RunInputs& in) {
     cross_check(j, ls, last_split_time(j.text));
     settle_time(j, in.source, ls);
 
-    j.difficulty = in.difficulty.empty() ? "normal" : in.difficulty;
-    if (const auto chosen = quoted_value(j.text, "\"difficulty\":");
-        chosen && is_difficulty(*chosen)) {
-        j.difficulty = std::string(*chosen);
-        j.log.push_back(format_text("difficulty from game (receipt): %s", j.difficulty.c_str()));
-    }
-
+    settle_difficulty(j, in.difficulty);
     j.payload = submit_payload(j.player, in.player_id, j.difficulty, j.text);
     j.total = std::string(bare_value(j.text, "\"total\":").value_or(""));
-    j.ending = std::string(quoted_value(j.text, "\"ending\":").value_or(ending));
+    // What the server gets: no "ending" key sends no ending, whatever the splits suggested.
+    if (const std::string_view key = key_pattern(j.text, "\"ending\""); !key.empty())
+        j.ending = std::string(quoted_value(j.text, key).value_or(""));
     j.verdict = RunVerdict::submit;
     return j;
 }

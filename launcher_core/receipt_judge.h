@@ -16,6 +16,8 @@
 //   one of arcade/main/true gets the settled ending, and for a plain receipt LiveSplit's time
 //   replaces "total". A value is only spliced when it is quoted ("status", "ending") so that a
 //   bare value never makes the splice reach into the next key.
+// - The difficulty, ending and total reported for the result card are the ones the server gets
+//   in the payload: a receipt without an "ending" key reports none.
 #pragma once
 #include "launcher_core/livesplit_text.h"
 

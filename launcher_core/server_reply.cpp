@@ -13,31 +13,20 @@ std::optional<int> int_after(std::string_view body, std::string_view pattern) {
     return leading_int(body.substr(at + pattern.size()));
 }
 
-// The quoted key followed by a colon, blanks allowed between them.
-bool has_key(std::string_view body, std::string_view quoted_key) {
-    for (size_t at = body.find(quoted_key); at != std::string_view::npos;
-         at = body.find(quoted_key, at + 1)) {
-        size_t pos = at + quoted_key.size();
-        while (pos < body.size() && (body[pos] == ' ' || body[pos] == '\t'))
-            ++pos;
-        if (pos < body.size() && body[pos] == ':') return true;
-    }
-    return false;
-}
-
 } // namespace
 
 SubmitReply parse_submit_reply(std::string_view body) {
     SubmitReply r;
     r.accepted =
         kvr::contains(body, "\"accepted\": true") || kvr::contains(body, "\"accepted\":true");
-    // An empty token is no login: it must not replace the one the player has.
+    // Both are JSON strings: a server may escape any character ("\/" for "/" in a token). An
+    // empty token is no login: it must not replace the one the player has.
     if (const auto token = quoted_value(body, "\"token\":"); token && !token->empty())
-        r.token = std::string(*token);
+        r.token = json_unescape(*token);
     r.rank = int_after(body, "\"rank\":");
     r.points = int_after(body, "\"points\":");
-    if (const auto error = quoted_value(body, "\"error\":")) r.error = std::string(*error);
-    r.verdict = r.accepted || has_key(body, "\"accepted\"") || !r.error.empty();
+    if (const auto error = quoted_value(body, "\"error\":")) r.error = json_unescape(*error);
+    r.verdict = r.accepted || !key_pattern(body, "\"accepted\"").empty() || !r.error.empty();
     return r;
 }
 

@@ -2,8 +2,8 @@
 // json_fields.h).
 //
 // A run is accepted only when the answer holds `"accepted": true` or `"accepted":true`. The
-// token, rank, points and error are taken when present, accepted or not; an empty token counts
-// as none. An answer is a verdict
+// token, rank, points and error are taken when present, accepted or not; the token and the error
+// with their JSON escapes undone, and an empty token counts as none. An answer is a verdict
 // on the run when it has an "accepted" key (whatever its value) or an "error" text; anything
 // else (an error page, a proxy's login page, bytes cut short) says nothing about the run.
 #pragma once

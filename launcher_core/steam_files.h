@@ -9,6 +9,8 @@
 // The walks take a decoder for text that came from the file (valid UTF-8 is kept, other bytes
 // are converted from the ANSI code page); they are pure and never touch the disk.
 #pragma once
+#include "common/utf8.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,7 +20,7 @@ struct SteamAccount {
     std::string persona;
 };
 
-using TextDecoder = std::string (*)(std::string_view);
+using kvr::TextDecoder;
 
 inline constexpr char kSteamExeBelowRoot[] = "\\steam.exe";
 inline constexpr char kLibraryFoldersBelowRoot[] = "\\steamapps\\libraryfolders.vdf";

@@ -57,9 +57,8 @@ RunInputs gather_inputs(const LauncherConfig& cfg, const UploadRun& run) {
     } else if (kvr::read_file(cfg.receipt, text)) {
         in.text = std::move(text);
     }
-    // A persona comes from Steam's UTF-8 files; a name from launcher.ini may be in the ANSI
-    // code page of the player's system.
-    in.player = cfg.player_from_steam ? cfg.player : kvr::external_to_utf8(cfg.player);
+    // Both the persona and launcher.ini's name arrive as UTF-8 (decoded where they were read).
+    in.player = cfg.player;
     if (in.server_configured) in.player_id = detect_steam_account().steam_id;
     in.difficulty = cfg.difficulty;
     return in;

@@ -30,6 +30,26 @@ bool write_file(const std::string& path, std::string_view data) {
     return fclose(f) == 0 && ok;
 }
 
+namespace {
+
+// Renaming over a file fails while any other program has it open, even for a moment (the overlay
+// polling a board file, a virus scanner looking at the last copy): the rename is tried again for
+// about a second before it counts as failed.
+bool rename_over(const std::wstring& from, const std::wstring& to) {
+    constexpr int kRetries = 10;
+    for (int retry = 0;; ++retry) {
+        if (MoveFileExW(from.c_str(), to.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        const DWORD error = GetLastError();
+        if (retry == kRetries || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION))
+            return false;
+        Sleep(100);
+    }
+}
+
+} // namespace
+
 bool write_file_atomic(const std::string& path, std::string_view data) {
     const std::string tmp = path + ".tmp";
     HANDLE h = CreateFileW(utf8_to_wide(tmp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -40,9 +60,7 @@ bool write_file_atomic(const std::string& path, std::string_view data) {
               WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
     ok = ok && written == data.size() && FlushFileBuffers(h);
     CloseHandle(h);
-    if (ok)
-        ok = MoveFileExW(utf8_to_wide(tmp).c_str(), utf8_to_wide(path).c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    ok = ok && rename_over(utf8_to_wide(tmp), utf8_to_wide(path));
     if (!ok) DeleteFileW(utf8_to_wide(tmp).c_str());
     return ok;
 }

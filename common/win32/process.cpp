@@ -3,6 +3,7 @@
 #include "common/win32/wide.h"
 
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
 
@@ -61,9 +62,20 @@ unsigned long find_process_by_name(const std::wstring& exe_name) {
 }
 
 bool shell_open(const std::string& target) {
-    const auto r = reinterpret_cast<INT_PTR>(ShellExecuteW(
-        nullptr, L"open", utf8_to_wide(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-    return r > 32;
+    // The shell may hand the verb to a COM handler that wants a single-threaded apartment.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const std::wstring file = utf8_to_wide(target);
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    // Finished before the call returns: the caller has no message loop to complete the hand-over
+    // in the background, and may end right away ("--profile" does).
+    info.fMask = SEE_MASK_NOASYNC;
+    info.lpVerb = L"open";
+    info.lpFile = file.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    const bool opened = ShellExecuteExW(&info);
+    if (SUCCEEDED(com)) CoUninitialize();
+    return opened;
 }
 
 } // namespace kvr

@@ -36,10 +36,15 @@ std::string external_to_utf8(std::string_view s) {
 }
 
 std::string env_utf8(const wchar_t* name) {
-    wchar_t buf[1024];
-    const DWORD n = GetEnvironmentVariableW(name, buf, 1024);
-    if (n == 0 || n >= 1024) return {};
-    return wide_to_utf8(std::wstring_view(buf, n));
+    // A value longer than the buffer is not cut: the call then tells the size it needs.
+    std::wstring value(260, L'\0');
+    DWORD n = GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
+    if (n >= value.size()) {
+        value.resize(n);
+        n = GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
+    }
+    if (n == 0 || n >= value.size()) return {};
+    return wide_to_utf8(std::wstring_view(value.data(), n));
 }
 
 } // namespace kvr

@@ -2,6 +2,7 @@
 peer, the LiveSplit peer and a player folder whose game, LiveSplit and result card are stand-ins
 that record how they were started. Import the fixtures into a test module to use them."""
 import os
+import socket
 import sys
 import time
 from pathlib import Path
@@ -65,6 +66,22 @@ def opened_after_the_run(opened_urls):
     count taken at the first URL would miss a second one still on its way."""
     assert wait_for(lambda: not _browser_running(), timeout=60)
     return opened_urls()
+
+
+def unaccepting_port(port=0):
+    """A loopback port that never completes a handshake: a listener with a full accept queue,
+    whose further SYNs the kernel drops unanswered, as a hung server that stopped accepting
+    leaves them. Returns the port and the sockets to close when done."""
+    listener = socket.socket()
+    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    listener.bind(("127.0.0.1", port))
+    listener.listen(0)
+    port = listener.getsockname()[1]
+    fillers = [socket.socket() for _ in range(3)]
+    for filler in fillers:
+        filler.setblocking(False)
+        filler.connect_ex(("127.0.0.1", port))
+    return port, [listener, *fillers]
 
 
 def stand_in(folder: Path, name: str, stay_ms=0) -> Path:

@@ -1,6 +1,6 @@
-"""Race runs with LiveSplit's TCP server absent, hung, answering garbage or answering in pieces:
-the run ends, the log says what happened in readable lines, and the run is uploaded with the
-receipt's time whenever LiveSplit gives none."""
+"""Race runs with LiveSplit's TCP server absent, hung, taking no connection, answering garbage or
+answering in pieces: the run ends, the log says what happened in readable lines, and the run is
+uploaded with the receipt's time whenever LiveSplit gives none."""
 import sys
 from pathlib import Path
 
@@ -8,11 +8,12 @@ import pytest
 
 from conftest import message_boxes, winpath  # noqa: F401
 from fault_rig import rig  # noqa: F401
-from peer_fixtures import PORT_WAIT_SECONDS, livesplit, race_server  # noqa: F401
+from peer_fixtures import (PORT_WAIT_SECONDS, livesplit, race_server,  # noqa: F401
+                           unaccepting_port)
 from steam_fixtures import steam_pc  # noqa: F401
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "peers"))
-from livesplit_peer import port_is_free  # noqa: E402
+from livesplit_peer import PORT, port_is_free  # noqa: E402
 
 NOT_REACHABLE = "WARNING: livesplit tcp server not reachable"
 
@@ -33,18 +34,27 @@ def race_with_livesplit(rig):
     return rig.server.requests_to("/submit")[-1].json()
 
 
-@pytest.mark.parametrize("fault", ["absent", "hung"])
+@pytest.mark.parametrize("fault,line", [
+    ("absent", NOT_REACHABLE),
+    ("hung", "WARNING: livesplit tcp server connected but did not answer within 3 s"),
+    ("unaccepted", "WARNING: livesplit tcp server did not accept the connection within 3 s")])
 def test_livesplit_that_never_answers_leaves_the_receipt_time(rig, livesplit, message_boxes,
-                                                              fault):
-    if fault == "absent":
-        assert port_is_free(wait=PORT_WAIT_SECONDS), "another program holds the LiveSplit port"
-    else:
+                                                              fault, line):
+    held = []
+    if fault == "hung":
         livesplit(hung=True)
-    payload = race_with_livesplit(rig)
+    else:
+        assert port_is_free(wait=PORT_WAIT_SECONDS), "another program holds the LiveSplit port"
+        held = unaccepting_port(PORT)[1] if fault == "unaccepted" else []
+    try:
+        payload = race_with_livesplit(rig)
+    finally:
+        for s in held:
+            s.close()
     log = rig.log()
-    for line in (NOT_REACHABLE, "livesplit probe failed (server not started?)",
-                 "livesplit phase: (none)", "livesplit time unavailable, using receipt time"):
-        assert line + "\n" in log
+    for expected in (line, "livesplit probe failed (server not started?)",
+                     "livesplit phase: (none)", "livesplit time unavailable, using receipt time"):
+        assert expected + "\n" in log
     assert len(message_boxes.texts()) == 1  # the reminder, once
     assert payload["total"] == 812.40
 

@@ -2,6 +2,7 @@
 from pathlib import Path
 
 from conftest import install_programs, read_text, winpath
+from peer_fixtures import player, race_server, receipt_text  # noqa: F401
 
 BANNER = "=== KVR launcher start (build 2026-10-28 13:45) ==="
 INCOMPLETE = "launcher.ini missing or incomplete (need receipt and data fields)"
@@ -153,6 +154,18 @@ def test_non_ascii_local_app_data_holds_the_data_directory(wine, player_dir, tmp
     assert r.rc == 0, r.out
     data = local / "KVR-Race" / "data"
     assert (data / "launch.state").read_bytes() == b"done"
+
+
+def test_a_huge_server_error_still_gives_a_final_card(player, race_server):
+    # Sent JSON-escaped, as servers do; whole, it would not fit a process's command line.
+    race_server.refuse("周赛已结束" * 8000)
+    player.ini(server=race_server.base_url)
+    player.receipt.write_text(receipt_text(), encoding="utf-8")
+    assert player.race().rc == 0
+    [card] = player.card_lines(1)
+    message = card[card.index('--msg "') + len('--msg "'):-1]
+    assert message.startswith("周赛已结束周赛") and message.endswith("...")
+    assert "result card: kind=rejected ok=0" in player.log()
 
 
 GAME_NOT_FOUND = (

@@ -100,6 +100,26 @@ def test_files_written_in_the_ansi_code_page_are_converted(wine, player_dir, tmp
     assert "steam persona: 张三\n" in wine.run(core(player_dir), "--detect", env=env).out
 
 
+def test_launcher_ini_saved_in_the_ansi_code_page(wine, player_dir, tmp_path, steam_pc,
+                                                  message_boxes):
+    # Notepad on a Chinese PC saves the edited file in GBK: the game path and the data folder
+    # must still name the Chinese folders, and the data land where the window programs look.
+    pc = steam_pc(library_names=("游戏",), register=False, steam_exe=False)
+    local = tmp_path / "Users" / "张三" / "AppData" / "Local"
+    local.mkdir(parents=True)
+    data = local / "KVR-Race" / "data"
+    text = (f"receipt=%APPDIR%receipt.json\r\ndata={winpath(data)}\r\n"
+            f"game={winpath(pc.game_exe)}\r\nplayer=张三\r\n")
+    (player_dir / "launcher.ini").write_bytes(text.encode("gbk"))
+    r = wine.with_env({"LOCALAPPDATA": winpath(local)}, core(player_dir), stdin_text="\n",
+                      env=chinese_locale())
+    assert r.rc == 0, r.out[-2000:]
+    assert "stage: game closed (launch result=1), archiving receipt" in log_of(player_dir)
+    assert "steam persona not found, using ini player: 张三" in log_of(player_dir)
+    assert (data / "launch.state").read_bytes() == b"done"
+    assert message_boxes.texts() == []
+
+
 def race(wine, player_dir, **kw):
     return wine.run(core(player_dir), stdin_text="\n", **kw)
 

@@ -2,6 +2,8 @@
 // text: spans stay inside the text and point at what the contract says.
 #include "launcher_core/json_fields.h"
 
+#include "common/utf8.h"
+
 #include "fuzz_check.h"
 #include "json_check.h"
 
@@ -29,19 +31,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string key;
     for (const char c : pattern)
         if (std::isalnum(static_cast<unsigned char>(c))) key += c;
-    const std::string key_pattern = "\"" + (key.empty() ? "total" : key) + "\":";
+    const std::string key_spelling = "\"" + (key.empty() ? "total" : key) + "\":";
     if (json_check::valid(text)) {
-        if (const auto q = quoted_value_span(text, key_pattern)) {
+        if (const auto q = quoted_value_span(text, key_spelling)) {
             std::string edited = text;
             edited.replace(q->begin, q->end - q->begin, "ending");
             FUZZ_CHECK(json_check::valid(edited));
         }
-        if (const auto b = bare_value_span(text, key_pattern)) {
+        if (const auto b = bare_value_span(text, key_spelling)) {
             std::string edited = text;
             edited.replace(b->begin, b->end - b->begin, "49.50");
             FUZZ_CHECK(json_check::valid(edited));
         }
     }
+    if (const std::string_view k = key_pattern(text, pattern); !k.empty())
+        FUZZ_CHECK(k.substr(0, pattern.size()) == pattern && k.back() == ':');
+    // Every escape is at least as long as what it stands for, and valid UTF-8 stays valid.
+    const std::string unescaped = json_unescape(text);
+    FUZZ_CHECK(unescaped.size() <= text.size());
+    FUZZ_CHECK(!kvr::is_valid_utf8(text) || kvr::is_valid_utf8(unescaped));
     (void)leading_double(text);
     (void)leading_int(text);
     if (!pattern.empty())

@@ -1,5 +1,6 @@
 // Judging a run from whatever the in-game script left behind (the receipt or kvrw_result.json,
 // truncated, empty or garbled), with LiveSplit's reply and the player's name as they came.
+#include "launcher_core/json_fields.h"
 #include "launcher_core/receipt_judge.h"
 
 #include "fuzz_check.h"
@@ -40,14 +41,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     FUZZ_CHECK(r.server_configured && r.text && !r.text->empty() && r.text->front() == '{');
     FUZZ_CHECK(j.payload.rfind("{\"player\":\"", 0) == 0);
-    FUZZ_CHECK(!j.difficulty.empty());
+    // The card is told what the body carries: the configured difficulty only when the receipt
+    // has no difficulty of its own, and no ending when the receipt has none.
+    if (key_pattern(j.text, "\"difficulty\"").empty()) FUZZ_CHECK(!j.difficulty.empty());
+    if (key_pattern(j.text, "\"ending\"").empty()) FUZZ_CHECK(j.ending.empty());
     // The receipt is edited in place and sent as the body's fields: a receipt that was valid
-    // JSON must still be valid JSON, and so must the body, whatever the names hold. Its ending
-    // is then always known (garbage may lose the key to a neighbouring splice).
+    // JSON must still be valid JSON, and so must the body, whatever the names hold. A quoted
+    // ending then always holds a known one (garbage may lose the key to a neighbouring splice).
     if (json_check::valid(*r.text)) {
         FUZZ_CHECK(json_check::valid(j.text));
         FUZZ_CHECK(json_check::valid(j.payload));
-        FUZZ_CHECK(!j.ending.empty());
+        if (key_pattern(j.text, "\"ending\"") == "\"ending\":" &&
+            quoted_value(j.text, "\"ending\":"))
+            FUZZ_CHECK(j.ending == "main" || j.ending == "true" || j.ending == "arcade");
     }
     return 0;
 }

@@ -1,14 +1,17 @@
 // Checks on the bytes that come from outside and go on to the server, the queue or the log:
-// whole-JSON checks, verdicts in server answers, week files that may replace cached copies, and
-// log lines that stay one readable line.
+// whole-JSON checks, verdicts in server answers, week files that may replace cached copies (and
+// keep them when they cannot be replaced), and log lines that stay one readable line.
 #include "launcher_core/complete_json.h"
 #include "launcher_core/format_text.h"
 #include "launcher_core/receipt_judge.h"
 #include "launcher_core/server_reply.h"
+#include "launcher_core/week_files.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <vector>
 
 TEST(CompleteJson, WholeValuesPass) {
     for (const char* ok :
@@ -105,6 +108,44 @@ TEST(WeekFiles, OnlySoundAnswersReplaceTheCachedCopy) {
     EXPECT_EQ(week_file_problem("board.tsv", "rank\tplayer\n1\t\xE5\xBC\xA0\n"), "");
     EXPECT_EQ(week_file_problem("board.tsv", ""), "");
     EXPECT_EQ(week_file_problem("board.txt", std::string("ab\0cd", 5)), "answer is not text");
+}
+
+TEST(WeekFiles, AWriteThatFailsKeepsTheCachedCopyAndSaysSo) {
+    std::map<std::string, std::string, std::less<>> disk = {
+        {"week.json", "{\"seed\":\"41\"}"}, {"rand_seed.txt", "41"}, {"board.tsv", "cached"}};
+    std::vector<std::string> log;
+    WeekSyncIo io;
+    io.get = [](std::string_view endpoint) {
+        WeekAnswer a;
+        a.answered = true;
+        a.status = 200;
+        a.body = endpoint == "/week/current" ? "{\"seed\":\"42\"}" : "[]";
+        return a;
+    };
+    io.read = [&](std::string_view file, std::string& bytes) {
+        const auto it = disk.find(file);
+        if (it == disk.end()) return false;
+        bytes = it->second;
+        return true;
+    };
+    // A full disk for the seed and the board: the writer gives up and changes nothing.
+    io.replace = [&](std::string_view file, std::string_view bytes) {
+        if (file == "rand_seed.txt" || file == "board.tsv") return false;
+        disk[std::string(file)] = bytes;
+        return true;
+    };
+    io.log = [&](const std::string& line) { log.push_back(line); };
+    sync_week_files(io);
+    EXPECT_EQ(disk["week.json"], "{\"seed\":\"42\"}");
+    EXPECT_EQ(disk["rand_seed.txt"], "41");
+    EXPECT_EQ(disk["board.tsv"], "cached");
+    EXPECT_EQ(disk["board.txt"], "[]");
+    EXPECT_EQ(log, (std::vector<std::string>{
+                       "week.json updated from server",
+                       "rand_seed.txt could not be written, the game keeps the seed it has",
+                       "leaderboard.json updated from server", "board_data.txt updated from server",
+                       "board_en.txt updated from server", "board.txt updated from server",
+                       "board.tsv: could not be written, cached copy kept"}));
 }
 
 TEST(LogSafe, TextPassesControlsAndBrokenBytesAreShown) {

@@ -80,6 +80,16 @@ TEST(JsonFields, ValuesEndWhereTheirJsonValueEnds) {
     EXPECT_FALSE(bare_value(R"({"total":[1,{"a":2})", total).has_value());
 }
 
+TEST(JsonFields, NumbersAsStrtodReadsThem) {
+    EXPECT_DOUBLE_EQ(leading_double(" +812.5,"), 812.5);
+    EXPECT_DOUBLE_EQ(leading_double("x1"), 0.0);
+}
+
+TEST(JsonFields, StringEscapesAreUndone) {
+    EXPECT_EQ(json_unescape(R"(\u5468\u8d5b \"x\" a\/b\\ \n)"), "周赛 \"x\" a/b\\ \n");
+    EXPECT_EQ(json_unescape(R"(\ud83d\ude00 \ud83d \q \u12)"), "😀 \xEF\xBF\xBD \\q \\u12");
+}
+
 TEST(SubmitReply, AcceptedOnlyInTheTwoExactSpellings) {
     EXPECT_TRUE(parse_submit_reply("{\"accepted\":true}").accepted);
     EXPECT_TRUE(parse_submit_reply("{\"accepted\": true}").accepted);
@@ -95,6 +105,8 @@ TEST(SubmitReply, TokenRankPointsAndError) {
     EXPECT_EQ(r.token.value(), "t0k/+=");
     EXPECT_EQ(r.rank.value(), 3);
     EXPECT_EQ(r.points.value(), 120);
+
+    EXPECT_EQ(parse_submit_reply(R"({"token":"a\/b+c"})").token.value(), "a/b+c");
 
     r = parse_submit_reply("{\"accepted\":false,\"error\":\"week window closed\",\"rank\":-1}");
     EXPECT_FALSE(r.token.has_value());
@@ -225,12 +237,30 @@ TEST(FinalCard, CommandLineQuotesEveryValue) {
 }
 
 TEST(FinalCard, RunTimeForTheConsole) {
-    EXPECT_EQ(split_run_time("754.56").value().minutes, 12);
-    EXPECT_NEAR(split_run_time("754.56").value().seconds, 34.56, 1e-9);
-    EXPECT_EQ(split_run_time("\"59.5\"").value().minutes, 0);
-    EXPECT_FALSE(split_run_time("").has_value());
-    EXPECT_FALSE(split_run_time("-3").has_value());
-    EXPECT_FALSE(split_run_time("1e300").has_value());
+    EXPECT_EQ(run_time_text("754.56").value(), "12:34.56");
+    // Rounded before minutes are split off, as on the card: never "12:60.00".
+    EXPECT_EQ(run_time_text("779.995").value(), "13:00.00");
+    EXPECT_EQ(run_time_text("\"59.5\"").value(), "0:59.50");
+    EXPECT_FALSE(run_time_text("").has_value());
+    EXPECT_FALSE(run_time_text("-3").has_value());
+    EXPECT_FALSE(run_time_text("1e300").has_value());
+}
+
+TEST(FinalCard, HugeServerErrorStillFitsTheCardsCommandLine) {
+    // 40,000 characters as a server's JSON encoder escapes them.
+    std::string escaped = std::string(1000, ' ') + "\\u5468\\n";
+    std::string shown = "周 ";
+    for (int i = 0; i < 6500; ++i)
+        escaped += "\\u8d5b";
+    for (size_t i = 2; i < kMaxCardMessageChars; ++i)
+        shown += "赛";
+    UploadOutcome o;
+    o.result = UploadResult::refused;
+    o.total = std::string(50000, '9');
+    o.error = parse_submit_reply("{\"error\":\"" + escaped + "\"}").error;
+    const FinalCard card = plan_final_report(o).card;
+    EXPECT_EQ(card.message, shown + "...");
+    EXPECT_LT(final_card_command_line("C:\\kvr_result.exe", card).size(), 2000u);
 }
 
 TEST(DatedNames, PendingAndArchiveNames) {

@@ -222,24 +222,32 @@ TEST(JudgeTime, EarlyStopWarningStartsBelowMinusTwoSeconds) {
     EXPECT_FALSE(warned(200.0, 102.0));
 }
 
-TEST(JudgeDifficulty, UnquotedOrUnknownDifficultyKeepsTheConfiguredOne) {
+TEST(JudgeDifficulty, TheCardGetsTheDifficultyTheServerGets) {
+    // The receipt's own key, in any spelling, is what the server reads: the payload adds none,
+    // and the card shows that value (one it does not know, it leaves out).
     std::string text = receipt(run_ending_in("Tunnel", 3), "\"difficulty\":3,\"total\":9,");
     RunJudgement j = judge_run(inputs(text));
-    EXPECT_EQ(j.difficulty, "easy");
+    EXPECT_EQ(j.difficulty, "3");
     EXPECT_FALSE(logged_starting(j, "difficulty from game"));
-    // The receipt has a difficulty key, so the payload adds none of its own.
     EXPECT_EQ(j.payload, "{\"player\":\"Mira\"," + text.substr(1));
 
-    text = receipt(run_ending_in("Tunnel", 3), "\"difficulty\":\"hard\",\"total\":9,");
-    RunInputs in = inputs(text);
-    in.difficulty = "";
-    j = judge_run(in);
-    EXPECT_EQ(j.difficulty, "normal");
-
-    text = receipt(run_ending_in("Tunnel", 3), "\"difficulty\":\"nightmare\",\"total\":9,");
+    text = receipt(run_ending_in("Tunnel", 3), "\"difficulty\" : \"nightmare\",\"total\":9,");
     j = judge_run(inputs(text));
     EXPECT_EQ(j.difficulty, "nightmare");
     EXPECT_TRUE(logged(j, "difficulty from game (receipt): nightmare"));
+    EXPECT_EQ(j.payload, "{\"player\":\"Mira\"," + text.substr(1));
+
+    RunInputs in = inputs(receipt(run_ending_in("Tunnel", 3)));
+    in.difficulty = "";
+    EXPECT_EQ(judge_run(in).difficulty, "normal");
+}
+
+TEST(JudgeEnding, NoEndingKeyReportsNoEnding) {
+    const RunJudgement j =
+        judge_run(inputs(receipt(run_ending_in("Neon Gate", 3), "\"total\":9,")));
+    ASSERT_EQ(j.verdict, RunVerdict::submit);
+    EXPECT_EQ(j.ending, "");
+    EXPECT_TRUE(logged_starting(j, "ending inferred from splits: arcade"));
 }
 
 TEST(JudgePayload, LayoutWithAndWithoutPlayerIdAndDifficulty) {

@@ -1,5 +1,6 @@
-// The game launch and the Steam registry read against Wine's real processes and registry. The
-// waits are passed in short, so the paths that give up after 150 s run in well under a second.
+// The game launch, the Steam registry read and the file writes of the race run against Wine's
+// real processes, registry and files. The waits are passed in short, so the paths that give up
+// after 150 s run in well under a second.
 #include "launcher_core/config.h"
 #include "launcher_core/game_launch.h"
 #include "launcher_core/log.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 #include <vector>
 #include <windows.h>
 
@@ -96,7 +98,7 @@ TEST_F(LaunchTest, NoSteamAndNoGameOnlyWaits) {
     EXPECT_EQ(log_lines(), std::vector<std::string>{"game process did not appear within 120s"});
 }
 
-TEST_F(LaunchTest, SteamRootFromRegistryUnifiesSlashesAndKeepsLongPaths) {
+TEST_F(LaunchTest, SteamRootFromRegistryUnifiesSlashesExpandsAndKeepsLongPaths) {
     HKEY key;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Valve\\Steam", 0, nullptr, 0,
                               KEY_WRITE, nullptr, &key, nullptr),
@@ -107,9 +109,14 @@ TEST_F(LaunchTest, SteamRootFromRegistryUnifiesSlashesAndKeepsLongPaths) {
     };
     set(L"c:/program files (x86)/steam/", REG_SZ);
     EXPECT_EQ(steam_root_from_registry(), "c:\\program files (x86)\\steam");
-    const std::wstring deep = L"D:/" + std::wstring(300, L'x') + L"/游戏/Steam";
+    SetEnvironmentVariableW(L"KVR_STEAM_DRIVE", L"D:");
+    const std::wstring deep = L"%KVR_STEAM_DRIVE%/" + std::wstring(300, L'x') + L"/游戏/Steam";
     set(deep, REG_EXPAND_SZ);
     EXPECT_EQ(steam_root_from_registry(), "D:\\" + std::string(300, 'x') + "\\游戏\\Steam");
+    const DWORD number = 7; // not a path at all
+    RegSetValueExW(key, L"SteamPath", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                   sizeof number);
+    EXPECT_EQ(steam_root_from_registry(), "");
     RegCloseKey(key);
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Valve\\Steam");
     EXPECT_EQ(steam_root_from_registry(), "");
@@ -120,4 +127,22 @@ TEST_F(LaunchTest, CopyTreeFromAnUnlistableSourceCreatesNothing) {
     copy_tree(dir_ + "\\no-such-package", dir_ + "\\game");
     EXPECT_FALSE(kvr::path_exists(dir_ + "\\game"));
     EXPECT_EQ(log_lines(), std::vector<std::string>{});
+}
+
+// Renaming over a file fails while another program has it open, as the overlay has the board
+// files every 120 ms: the fresh copy still replaces the cached one once the reader lets go.
+TEST_F(LaunchTest, AtomicWriteOutlastsAReaderOfTheTarget) {
+    const std::string board = dir_ + "\\board.tsv";
+    ASSERT_TRUE(kvr::write_file(board, "cached"));
+    FILE* reader = kvr::open_file(board, "rb");
+    ASSERT_NE(reader, nullptr);
+    std::thread overlay([reader] {
+        Sleep(300);
+        fclose(reader);
+    });
+    EXPECT_TRUE(kvr::write_file_atomic(board, "fresh"));
+    overlay.join();
+    std::string text;
+    EXPECT_TRUE(kvr::read_file(board, text));
+    EXPECT_EQ(text, "fresh");
 }
