@@ -14,7 +14,6 @@
 
 #include "common/text.h"
 #include "common/win32/files.h"
-#include "common/win32/wide.h"
 
 #include <windows.h>
 
