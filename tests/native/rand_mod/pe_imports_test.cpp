@@ -89,8 +89,9 @@ class PeImage {
         put32(table + 12, 0x1000);  // RVA
         put32(table + 16, section); // raw size
         put32(table + 20, headers); // file offset
-        std::vector<uint8_t> file(bytes_.begin(), bytes_.begin() + headers);
-        file.insert(file.end(), bytes_.begin() + 0x1000, bytes_.end());
+        std::vector<uint8_t> file(headers + section);
+        std::memcpy(file.data(), bytes_.data(), headers);
+        std::memcpy(file.data() + headers, bytes_.data() + 0x1000, section);
         return file;
     }
 
