@@ -1,6 +1,11 @@
 # Compiler settings shared by every target, and small helpers to declare them.
 
-if(WIN32)
+if(MSVC)
+    # The production mod library (windows-msvc preset): MSVC's own runtime DLL, as the loader uses
+    # it (the default /MD of a Release build), and none of MinGW's flags.
+    add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
+    add_compile_options(/W4 /utf-8 /permissive-)
+elseif(WIN32)
     # Players must not need MinGW runtime DLLs; every program and DLL is linked statically.
     add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
     add_compile_options(-Wall)
@@ -13,19 +18,23 @@ else()
     endif()
 endif()
 
-# {fmt}: the system package natively; header-only from the Debian headers for MinGW,
-# through a build-tree folder that holds only fmt/ so no other host header leaks in.
+# {fmt}: header-only from the Debian headers for MinGW, through a build-tree folder that holds
+# only fmt/ so no other host header leaks in; otherwise the installed package (with MSVC its
+# header-only form, so main.dll needs no fmt.dll beside it).
 function(kvr_find_fmt)
     if(TARGET kvr_fmt)
         return()
     endif()
     add_library(kvr_fmt INTERFACE)
-    if(WIN32)
+    if(WIN32 AND NOT MSVC)
         set(fmt_root ${CMAKE_BINARY_DIR}/third_party/fmt_include)
         file(MAKE_DIRECTORY ${fmt_root})
         file(COPY /usr/include/fmt DESTINATION ${fmt_root})
         target_include_directories(kvr_fmt SYSTEM INTERFACE ${fmt_root})
         target_compile_definitions(kvr_fmt INTERFACE FMT_HEADER_ONLY)
+    elseif(MSVC)
+        find_package(fmt REQUIRED)
+        target_link_libraries(kvr_fmt INTERFACE fmt::fmt-header-only)
     else()
         find_package(fmt REQUIRED)
         target_link_libraries(kvr_fmt INTERFACE fmt::fmt)
@@ -69,9 +78,11 @@ endfunction()
 # kvr_add_e2e(name FILE tests/e2e/test_x.py [RESOURCE_LOCK ...] [TIMEOUT s])
 # One pytest file under Wine against the real programs of this build tree.
 # Debian's python3 carries pytest (python3-pytest); a python earlier on PATH may not.
-find_program(KVR_PYTHON NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH)
-if(NOT KVR_PYTHON)
-    find_program(KVR_PYTHON NAMES python3 REQUIRED)
+if(NOT KVR_MOD_ONLY)
+    find_program(KVR_PYTHON NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH)
+    if(NOT KVR_PYTHON)
+        find_program(KVR_PYTHON NAMES python3 REQUIRED)
+    endif()
 endif()
 
 function(kvr_add_e2e name)
@@ -87,3 +98,5 @@ function(kvr_add_e2e name)
         set_tests_properties(${name} PROPERTIES TIMEOUT ${arg_TIMEOUT})
     endif()
 endfunction()
+
+include(${CMAKE_CURRENT_LIST_DIR}/kvr_mod.cmake)

@@ -1,8 +1,11 @@
 #include "rand_mod/import_hook.h"
 
 #include <atomic>
-#include <optional>
 #include <fmt/xchar.h>
+#include <optional>
+
+// Wide format strings ("{:X}" into a wstring) need {fmt} 8 or newer.
+static_assert(FMT_VERSION >= 80000, "the hook's log lines need {fmt} 8 or newer");
 
 namespace kvr {
 

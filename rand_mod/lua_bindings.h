@@ -6,7 +6,7 @@
 //   GetRandDebug()          -> total calls, total served, hooked slots, listed sites
 //   GetRandCaller(i)        -> key, calls, served of the i-th listed site (from 0), or 0, 0, 0
 #pragma once
-#include "LuaMadeSimple/LuaMadeSimple.hpp"
+#include <LuaMadeSimple/LuaMadeSimple.hpp>
 
 namespace kvr {
 

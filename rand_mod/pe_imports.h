@@ -8,9 +8,13 @@
 // The result lists the RVAs of the matching import address table slots, in table order. Every
 // read is checked against `image_size`, so a damaged header finds nothing instead of reading
 // outside the image.
+//
+// The same reader lists every import by name (for checking a DLL before it is shipped), and
+// lays a PE32+ file out as the loader would map it, so the reader works on files too.
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -18,6 +22,20 @@ namespace kvr {
 
 std::vector<uint32_t> find_import_slots(const uint8_t* image, std::size_t image_size,
                                         std::string_view name);
+
+struct NamedImport {
+    std::string dll;  // as the import descriptor names it
+    std::string name; // the imported function's name
+};
+
+// Every import by name, in the order find_import_slots searches them.
+std::vector<NamedImport> list_imports(const uint8_t* image, std::size_t image_size);
+
+// A PE32+ file as the loader maps it: its headers, and each section's raw data at the section's
+// RVA, in a zero-filled image of SizeOfImage bytes. Empty when the file is no PE32+ file, a
+// section lies outside the file or the image, or the image would exceed `max_image_size`.
+std::vector<uint8_t> map_image_file(const std::vector<uint8_t>& file,
+                                    std::size_t max_image_size = std::size_t{256} << 20);
 
 // SizeOfImage from the headers of a mapped image whose header page is readable, or 0 when the
 // signatures are missing.

@@ -1,5 +1,7 @@
 #include "rand_mod/rand_streams.h"
 
+#include <mutex>
+
 namespace kvr {
 
 namespace {
@@ -23,14 +25,7 @@ SiteRecord& record_for(RandStreams& streams, uint64_t key, uint32_t hash) {
     uint32_t index = hash & kSiteMask;
     for (std::size_t probe = 0; probe < kSiteRecordCount; ++probe) {
         SiteRecord& record = streams.sites[index];
-        uint64_t found = record.key.load(std::memory_order_acquire);
-        if (found == key) return record;
-        if (found == 0) {
-            if (record.key.compare_exchange_strong(found, key, std::memory_order_acq_rel) ||
-                found == key) {
-                return record;
-            }
-        }
+        if (take_record(record, key, record.key.load(std::memory_order_acquire))) return record;
         index = (index + 1) & kSiteMask;
     }
     return streams.overflow;
@@ -40,7 +35,7 @@ SiteRecord& record_for(RandStreams& streams, uint64_t key, uint32_t hash) {
 // under it, so a plain load and store cannot lose a count, and lock-free readers still see
 // whole values.
 uint32_t serve_next(RandStreams& streams, SiteRecord& record, uint32_t hash) {
-    std::lock_guard<std::mutex> guard(streams.lock);
+    std::lock_guard<StreamLock> guard(streams.lock);
     if (record.generation != streams.generation) {
         record.generation = streams.generation;
         record.state = mix32((streams.seed ^ hash) + kGolden);
@@ -66,6 +61,14 @@ uint32_t site_hash(uint64_t caller_key) {
     return mix32(static_cast<uint32_t>(caller_key) + kGolden);
 }
 
+bool take_record(SiteRecord& record, uint64_t key, uint64_t seen) {
+    if (seen == key) return true;
+    if (seen != 0) return false;
+    // The swap fails when another thread claimed the record since `seen` was read; when that
+    // thread came from the same site, the record is this site's too.
+    return record.key.compare_exchange_strong(seen, key, std::memory_order_acq_rel) || seen == key;
+}
+
 int draw_rand(RandStreams& streams, uint64_t caller_key) {
     streams.total_calls.fetch_add(1, std::memory_order_relaxed);
     const uint32_t hash = site_hash(caller_key);
@@ -83,13 +86,13 @@ int draw_rand(RandStreams& streams, uint64_t caller_key) {
 }
 
 void set_rand_seed(RandStreams& streams, uint32_t seed) {
-    std::lock_guard<std::mutex> guard(streams.lock);
+    std::lock_guard<StreamLock> guard(streams.lock);
     streams.seed = seed;
     ++streams.generation;
 }
 
 uint32_t rand_seed(RandStreams& streams) {
-    std::lock_guard<std::mutex> guard(streams.lock);
+    std::lock_guard<StreamLock> guard(streams.lock);
     return streams.seed;
 }
 
@@ -112,26 +115,6 @@ std::optional<SiteCounts> listed_site(const RandStreams& streams, int64_t index)
         }
     }
     return std::nullopt;
-}
-
-void reset_rand_streams(RandStreams& streams) {
-    std::lock_guard<std::mutex> guard(streams.lock);
-    streams.enabled = true;
-    streams.window = false;
-    streams.seed = kInitialSeed;
-    streams.generation = 1;
-    streams.total_calls = 0;
-    streams.total_served = 0;
-    auto clear = [](SiteRecord& record) {
-        record.key = 0;
-        record.calls = 0;
-        record.served = 0;
-        record.state = 0;
-        record.generation = 0;
-    };
-    for (SiteRecord& record : streams.sites)
-        clear(record);
-    clear(streams.overflow);
 }
 
 RandStreams& process_rand_streams() {

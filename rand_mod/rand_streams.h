@@ -9,11 +9,12 @@
 // address relative to the executable); 1024 sites get records of their own, further sites
 // share one overflow record and its one stream. Any thread may call.
 #pragma once
+#include "rand_mod/stream_lock.h"
+
 #include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
 #include <optional>
 
 namespace kvr {
@@ -35,7 +36,7 @@ struct RandStreams {
     std::atomic<bool> enabled{true};
     std::atomic<bool> window{false};
     std::atomic<CrtRand> real_rand{nullptr};
-    std::mutex lock;
+    StreamLock lock;
     uint32_t seed = kInitialSeed; // guarded by lock
     uint32_t generation = 1;      // guarded by lock; every record starts out of date
     std::atomic<uint32_t> total_calls{0};
@@ -54,6 +55,11 @@ struct SiteCounts {
 uint32_t mix32(uint32_t v);
 uint32_t site_hash(uint64_t caller_key);
 
+// Whether `record` belongs to the site `key`, claiming it when it was free: `seen` is the key
+// the caller read from it (0 = free). Of threads that meet at a new site, one claims the
+// record and the others take it as theirs.
+bool take_record(SiteRecord& record, uint64_t key, uint64_t seen);
+
 // One call of the replacement `rand` from the site `caller_key`.
 int draw_rand(RandStreams& streams, uint64_t caller_key);
 
@@ -64,9 +70,6 @@ uint32_t rand_seed(RandStreams& streams);
 // Records with a site, in table order; the overflow record is never listed.
 uint32_t listed_site_count(const RandStreams& streams);
 std::optional<SiteCounts> listed_site(const RandStreams& streams, int64_t index);
-
-// Back to the state of a freshly loaded mod (the saved C runtime `rand` is kept).
-void reset_rand_streams(RandStreams& streams);
 
 // The one instance the hooked `rand` and the Lua functions share.
 RandStreams& process_rand_streams();

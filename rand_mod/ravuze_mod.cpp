@@ -4,11 +4,13 @@
 #include "rand_mod/rand_hook_win32.h"
 
 ReruRavuzeMod::ReruRavuzeMod() {
-    ModName = STR("ReruRavuze");
-    ModVersion = STR("1.4");
-    ModDescription = STR("Lua-controlled deterministic rand() (per call-site streams, import "
-                         "found by name)");
-    ModAuthors = STR("you");
+    // Wide literals rather than the loader's STR macro: the strings are wide on Windows either way,
+    // and the mod then needs nothing from the header that defines the macro.
+    ModName = L"ReruRavuze";
+    ModVersion = L"1.4";
+    ModDescription =
+        L"Lua-controlled deterministic rand() (per call-site streams, import found by name)";
+    ModAuthors = L"you";
     kvr::install_rand_hook();
 }
 

@@ -23,15 +23,15 @@ void Lua::register_function(const std::string& name, const LuaFunction& function
     m_state->functions[name] = function;
 }
 
-int64_t Lua::get_integer(int32_t index) const {
+int64_t Lua::get_integer(int32_t index) {
     return argument<int64_t>(*m_state, index, "an integer");
 }
 
-bool Lua::get_bool(int32_t index) const {
+bool Lua::get_bool(int32_t index) {
     return argument<bool>(*m_state, index, "a boolean");
 }
 
-void Lua::set_integer(int64_t value) const {
+void Lua::set_integer(int64_t value) {
     m_state->stack.emplace_back(value);
 }
 

@@ -23,16 +23,16 @@ void Lua::register_function(const std::string& name, const LuaFunction& function
 }
 
 // Type errors become Lua errors, which a script sees (and pcall can catch) like any other.
-int64_t Lua::get_integer(int32_t index) const {
+int64_t Lua::get_integer(int32_t index) {
     return luaL_checkinteger(m_state, index);
 }
 
-bool Lua::get_bool(int32_t index) const {
+bool Lua::get_bool(int32_t index) {
     luaL_checktype(m_state, index, LUA_TBOOLEAN);
     return lua_toboolean(m_state, index) != 0;
 }
 
-void Lua::set_integer(int64_t value) const {
+void Lua::set_integer(int64_t value) {
     lua_pushinteger(m_state, value);
 }
 

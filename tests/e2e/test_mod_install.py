@@ -1,5 +1,8 @@
-"""Installing the race's mod package into the game folder and checking it, under Wine."""
-from conftest import read_text, winpath
+"""Installing the race's mod package into the game folder and checking it, under Wine; and the
+player package that carries it."""
+import zipfile
+
+from conftest import BUILD, read_text, winpath
 from steam_fixtures import REQUIRED_MOD_FILES, make_mod_package, steam_pc  # noqa: F401
 
 DONE = "=== KVR launcher done ==="
@@ -98,3 +101,16 @@ def test_missing_package_skips_install_and_verification(wine, player_dir, tmp_pa
     log = race_with_package(wine, player_dir, tmp_path, pc, package="%APPDIR%no-such-mod")
     assert install_lines(log) == ["install skipped (game or package path missing)"]
     assert not (pc.game_exe.parent / "ue4ss").exists()
+
+
+def test_package_built_without_a_production_mod_says_it_is_a_test_build():
+    # The test run packages without KVR_MOD_DLL: this build's MinGW main.dll goes in, and the
+    # package says so in its name and in the players' read-me.
+    [package] = (BUILD / "package").glob("KVR-Race-player-*.zip")
+    assert package.name.endswith("-test-mod.zip")
+    top = package.name[:-len(".zip")]
+    with zipfile.ZipFile(package) as z:
+        readme = z.read(f"{top}/README.txt").decode("utf-8-sig")
+        dll = z.read(f"{top}/mod/ue4ss/Mods/KVRSRanked/dlls/main.dll")
+    assert "TEST BUILD" in readme.splitlines()[2]
+    assert dll == (BUILD / "mod_package/ue4ss/Mods/KVRSRanked/dlls/main.dll").read_bytes()

@@ -29,9 +29,10 @@ uintptr_t address_of(int (*f)()) {
     return reinterpret_cast<uintptr_t>(f);
 }
 
-// A stand-in for the executable: its base, then an import address table.
+// A stand-in for the executable: its base, then an import address table at offsets with hex
+// letters in them (0x1A8, 0x1B0, 0x1B8).
 struct FakeExe {
-    uintptr_t header[2] = {0, 0};
+    uintptr_t header[0x35] = {};
     uintptr_t slots[3] = {address_of(crt_rand_a), address_of(someone_elses),
                           address_of(crt_rand_b)};
 
@@ -92,8 +93,9 @@ TEST_F(ImportHookTest, BothSlotsPatchedLoggedAndRestoredToTheirOwnFunctions) {
     EXPECT_EQ(exe.slots[0], address_of(replacement));
     EXPECT_EQ(exe.slots[1], address_of(someone_elses));
     EXPECT_EQ(exe.slots[2], address_of(replacement));
-    EXPECT_EQ(lines, (std::vector<std::wstring>{L"[ReruRavuze] hooked rand import at exe+0x10\n",
-                                                L"[ReruRavuze] hooked rand import at exe+0x20\n"}));
+    EXPECT_EQ(lines,
+              (std::vector<std::wstring>{L"[ReruRavuze] hooked rand import at exe+0x1A8\n",
+                                         L"[ReruRavuze] hooked rand import at exe+0x1B8\n"}));
     // The first slot's function is every slot's pass-through.
     EXPECT_EQ(streams->real_rand.load(), &crt_rand_a);
     EXPECT_EQ(slots_holding(hook, address_of(replacement)), 2u);
@@ -118,8 +120,8 @@ TEST_F(ImportHookTest, RefusedProtectionIsLoggedAndTheOtherSlotsArePatched) {
     refusing.insert(exe.base() + exe.offset(0));
     install({exe.offset(0), exe.offset(2)});
     EXPECT_EQ(lines,
-              (std::vector<std::wstring>{L"[ReruRavuze] VirtualProtect failed for slot +0x10\n",
-                                         L"[ReruRavuze] hooked rand import at exe+0x20\n"}));
+              (std::vector<std::wstring>{L"[ReruRavuze] VirtualProtect failed for slot +0x1A8\n",
+                                         L"[ReruRavuze] hooked rand import at exe+0x1B8\n"}));
     EXPECT_EQ(exe.slots[0], address_of(crt_rand_a));
     EXPECT_EQ(exe.slots[2], address_of(replacement));
     EXPECT_EQ(streams->real_rand.load(), &crt_rand_a); // saved before patching, from slot one

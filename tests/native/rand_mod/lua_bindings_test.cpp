@@ -1,3 +1,4 @@
+#include "fresh_process_streams.h"
 #include "rand_mod/lua_bindings.h"
 #include "rand_mod/rand_streams.h"
 
@@ -18,8 +19,7 @@ int crt_rand_stub() {
 class LuaBindingsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        reset_rand_streams(process_rand_streams());
-        process_rand_streams().real_rand = crt_rand_stub;
+        reset_process_streams(crt_rand_stub);
         state_ = luaL_newstate();
         luaL_openlibs(state_);
         RC::LuaMadeSimple::Lua lua(state_);

@@ -7,6 +7,8 @@
 #include <vector>
 
 using kvr::find_import_slots;
+using kvr::list_imports;
+using kvr::map_image_file;
 
 namespace {
 
@@ -74,6 +76,24 @@ class PeImage {
         std::memcpy(&bytes_[at], s.data(), s.size());
     }
     std::vector<uint8_t>& bytes() { return bytes_; }
+
+    // The image as a DLL file holds it: headers in the first `headers` bytes, then one section
+    // with everything from 0x1000 on, stored at file offset `headers` (not at its RVA).
+    std::vector<uint8_t> as_file(uint32_t headers) {
+        const uint32_t section = static_cast<uint32_t>(bytes_.size()) - 0x1000;
+        put16(kPe + 0x06, 1);    // one section
+        put16(kPe + 0x14, 0xF0); // optional header size of PE32+ with 16 directories
+        put32(kPe + 0x54, headers);
+        const uint32_t table = kPe + 0x18 + 0xF0;
+        put32(table + 8, section);  // virtual size
+        put32(table + 12, 0x1000);  // RVA
+        put32(table + 16, section); // raw size
+        put32(table + 20, headers); // file offset
+        std::vector<uint8_t> file(headers + section);
+        std::memcpy(file.data(), bytes_.data(), headers);
+        std::memcpy(file.data() + headers, bytes_.data() + 0x1000, section);
+        return file;
+    }
 
   private:
     std::vector<uint8_t> bytes_;
@@ -151,4 +171,26 @@ TEST(ImportSearch, DamagedTablesStayInsideTheImage) {
     for (uint32_t d = PeImage::kDescriptors; d + 20 <= size; d += 20)
         endless.put32(d + 12, 0x40);
     EXPECT_TRUE(endless.rand_slots().empty());
+}
+
+// How the package check reads a DLL file: mapped first, since a file keeps its sections at
+// offsets other than their RVAs.
+TEST(ImportSearch, AFileMappedAsTheLoaderMapsItListsItsImports) {
+    PeImage pe;
+    pe.add_dll("UE4SS.dll", {{"_ZN2RC14CppUserModBaseC2Ev"}, {"", 7}});
+    pe.add_dll("KERNEL32.dll", {{"VirtualProtect"}});
+    const std::vector<uint8_t> file = pe.as_file(0x400);
+
+    const std::vector<uint8_t> image = map_image_file(file);
+    ASSERT_EQ(image, pe.bytes());
+    const std::vector<kvr::NamedImport> imports = list_imports(image.data(), image.size());
+    ASSERT_EQ(imports.size(), 2u);
+    EXPECT_EQ(imports[0].dll, "UE4SS.dll");
+    EXPECT_EQ(imports[0].name, "_ZN2RC14CppUserModBaseC2Ev");
+    EXPECT_EQ(imports[1].dll, "KERNEL32.dll");
+    EXPECT_EQ(imports[1].name, "VirtualProtect");
+
+    // A section that runs past the end of the file, or an image beyond the bound, is no image.
+    EXPECT_TRUE(map_image_file({file.begin(), file.end() - 1}).empty());
+    EXPECT_TRUE(map_image_file(file, pe.bytes().size() - 1).empty());
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -165,6 +166,34 @@ TEST(RandStreams, SitesBeyondTheTableShareTheOverflowRecord) {
     EXPECT_TRUE(listed_site(*streams, kSiteRecordCount - 1));
 }
 
+// The moment two threads race for a new site's free record: both read it as free, the other
+// thread's swap lands first. The loser must take that record, not claim a second one.
+TEST(RandStreams, LoserOfTheClaimTakesTheRecordTheWinnerClaimedForItsSite) {
+    SiteRecord record;
+    record.key = 0x77; // the winner's swap, after this thread read 0
+    EXPECT_TRUE(take_record(record, 0x77, 0));
+    EXPECT_FALSE(take_record(record, 0x78, 0)); // another site's: probe on
+    EXPECT_EQ(record.key, 0x77u);
+
+    SiteRecord free_record;
+    EXPECT_TRUE(take_record(free_record, 0x78, 0));
+    EXPECT_EQ(free_record.key, 0x78u);
+}
+
+// The probe goes round the whole table: a new site whose one free record is the last it reaches
+// (just before its start index) still gets a record of its own.
+TEST(RandStreams, ProbingReachesTheLastFreeRecordBeforeTheOverflow) {
+    constexpr uint64_t kKey = 0x1234;
+    const uint32_t last = (site_hash(kKey) + kSiteRecordCount - 1) % kSiteRecordCount;
+    auto streams = fresh_streams();
+    for (uint32_t i = 0; i < kSiteRecordCount; ++i) {
+        if (i != last) streams->sites[i].key = 0x100000 + i;
+    }
+    draw_rand(*streams, kKey);
+    EXPECT_EQ(streams->sites[last].key, kKey);
+    EXPECT_EQ(streams->overflow.calls, 0u);
+}
+
 TEST(RandStreams, KeyZeroUsesTheOverflowRecordAndClaimsNothing) {
     auto streams = fresh_streams();
     draw_rand(*streams, 0);
@@ -176,34 +205,48 @@ TEST(RandStreams, KeyZeroUsesTheOverflowRecordAndClaimsNothing) {
     EXPECT_EQ(draw_n(*streams, 0x1234, 2), expected);
 }
 
-TEST(RandStreams, ResetReturnsToTheLoadedState) {
-    auto streams = fresh_streams();
-    set_rand_seed(*streams, 99);
-    streams->enabled = false;
-    draw_n(*streams, 3, 2);
-    reset_rand_streams(*streams);
-    EXPECT_EQ(rand_seed(*streams), kInitialSeed);
-    EXPECT_TRUE(streams->enabled);
-    EXPECT_FALSE(streams->window);
-    EXPECT_EQ(streams->total_calls, 0u);
-    EXPECT_EQ(listed_site_count(*streams), 0u);
-    EXPECT_EQ(streams->real_rand.load(), &crt_rand_stub);
-}
+// Releases threads together, round after round. Waiting threads spin a while before they
+// yield, so those that are running leave the line at the same moment.
+class StartLine {
+  public:
+    explicit StartLine(int threads) : threads_(threads), waiting_(threads) {}
+
+    void arrive_and_wait() {
+        const int round = round_.load();
+        if (waiting_.fetch_sub(1) == 1) {
+            waiting_.store(threads_);
+            round_.fetch_add(1);
+            return;
+        }
+        for (int spins = 0; round_.load() == round; ++spins) {
+            if (spins > 1000) std::this_thread::yield();
+        }
+    }
+
+  private:
+    const int threads_;
+    std::atomic<int> waiting_;
+    std::atomic<int> round_{0};
+};
 
 // Run under ThreadSanitizer too: claiming, counting and stepping from several threads at once.
 TEST(RandStreamsThreads, HammeringDistinctAndSharedSitesLosesNothing) {
     constexpr int kThreads = 4;
     constexpr int kRounds = 5000;
     constexpr uint64_t kShared = 0x5EED;
-    constexpr uint64_t kNewSites = 64; // claimed by every thread at the same moment
+    constexpr uint64_t kNewSites = 512; // each claimed by every thread at the same moment
     auto streams = fresh_streams();
+    StartLine start(kThreads);
 
     std::vector<std::vector<int>> shared_values(kThreads);
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&, t] {
-            for (uint64_t key = 1; key <= kNewSites; ++key)
+            for (uint64_t key = 1; key <= kNewSites; ++key) {
+                start.arrive_and_wait();
                 draw_rand(*streams, 0x10000 + key);
+            }
+            start.arrive_and_wait();
             for (int i = 0; i < kRounds; ++i) {
                 draw_rand(*streams, 0x100 + t);
                 shared_values[t].push_back(draw_rand(*streams, kShared));
@@ -216,11 +259,13 @@ TEST(RandStreamsThreads, HammeringDistinctAndSharedSitesLosesNothing) {
     const uint32_t expected_calls = kThreads * (kNewSites + 2 * kRounds);
     EXPECT_EQ(streams->total_calls, expected_calls);
     EXPECT_EQ(streams->total_served, expected_calls);
+    // A thread that lost the race to claim a site's record takes the winner's record for the
+    // same site instead of claiming a second one.
     EXPECT_EQ(listed_site_count(*streams), kNewSites + kThreads + 1);
     for (uint64_t key = 1; key <= kNewSites; ++key) {
         const SiteRecord* site = record_of(*streams, 0x10000 + key);
         ASSERT_NE(site, nullptr);
-        EXPECT_EQ(site->calls, uint32_t{kThreads});
+        ASSERT_EQ(site->calls, uint32_t{kThreads}) << "site " << key;
     }
     for (int t = 0; t < kThreads; ++t)
         EXPECT_EQ(record_of(*streams, 0x100 + t)->served, uint32_t{kRounds});

@@ -41,8 +41,9 @@ class RC_UE4SS_API DefaultTargets {
 };
 
 // Sends one text to every default device; a list without devices is a programming error of
-// whoever set up the loader, reported as an exception.
-template <int32_t optional_arg = LogLevel::Default> void send(std::wstring_view text) {
+// whoever set up the loader, reported as an exception. The text is a zero-terminated pointer,
+// the narrower of the forms a loader's send may take, so the mod is built against both.
+template <int32_t optional_arg = LogLevel::Default> void send(const wchar_t* text) {
     const auto& devices = DefaultTargets::get_default_devices_ref();
     if (devices.empty()) {
         throw std::runtime_error(

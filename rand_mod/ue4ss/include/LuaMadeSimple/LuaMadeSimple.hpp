@@ -25,12 +25,14 @@ class RC_UE4SS_API Lua {
     void register_function(const std::string& name, const LuaFunction& function);
 
     // Arguments of the running call, counted from 1. A value of the wrong type raises the
-    // state's error (a Lua error natively, an exception in the host's state).
-    int64_t get_integer(int32_t index = 1) const;
-    bool get_bool(int32_t index = 1) const;
+    // state's error (a Lua error natively, an exception in the host's state). Not const
+    // members, although functions get their state as `const Lua&`: the stricter of the ways a
+    // loader may declare them, so the mod is built against both.
+    int64_t get_integer(int32_t index = 1);
+    bool get_bool(int32_t index = 1);
 
     // Pushes one result of the running call.
-    void set_integer(int64_t value) const;
+    void set_integer(int64_t value);
 
   private:
     lua_State* m_state;

@@ -11,7 +11,3 @@
 #else
 #define RC_UE4SS_API
 #endif
-
-#ifndef STR
-#define STR(text) L##text
-#endif
