@@ -10,44 +10,46 @@
 #include "common/win32/win_error.h"
 
 #include <cstring>
+#include <vector>
 #include <windows.h>
 
 namespace {
 
-// A read-only view of a whole file; empty files and failures give no view.
-struct MappedFile {
-    HANDLE file = INVALID_HANDLE_VALUE;
-    HANDLE mapping = nullptr;
-    const void* view = nullptr;
-
-    // No view unless the file still has the expected size: it may have changed since it was
-    // listed, and comparing past the end of a shorter view would read unmapped memory.
-    MappedFile(const std::wstring& path, unsigned long long expected_size) {
-        file = CreateFileW(path.c_str(), GENERIC_READ,
+// A file opened for reading that others may go on using; closed with the object.
+struct ReadHandle {
+    HANDLE file;
+    explicit ReadHandle(const std::wstring& path)
+        : file(CreateFileW(path.c_str(), GENERIC_READ,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return;
-        LARGE_INTEGER size;
-        if (!GetFileSizeEx(file, &size) ||
-            static_cast<unsigned long long>(size.QuadPart) != expected_size)
-            return;
-        mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
-        if (mapping) view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
-    }
-    ~MappedFile() {
-        if (view) UnmapViewOfFile(view);
-        if (mapping) CloseHandle(mapping);
+                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {}
+    ~ReadHandle() {
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    }
+    // Fills `buf` with the next `n` bytes; false at a short read (the file changed meanwhile).
+    bool read(char* buf, DWORD n) {
+        DWORD got = 0;
+        return ReadFile(file, buf, n, &got, nullptr) && got == n;
     }
 };
 
-// Byte-for-byte comparison of two files already known to have `size` bytes each. Mapped views
-// save copying every byte through a buffer (the install runs before every race). Anything that
-// cannot be read counts as different, so the file is copied again.
+// Byte-for-byte comparison of two files already known to have `size` bytes each, read in
+// blocks: with files of a few kilobytes, as most of a package is, plain reads cost Windows (and
+// Wine's server) far fewer calls than mapping each file. Anything that cannot be read counts as
+// different, so the file is copied again.
 bool same_content(const std::wstring& a, const std::wstring& b, unsigned long long size) {
     if (size == 0) return true;
-    MappedFile fa(a, size), fb(b, size);
-    return fa.view && fb.view && std::memcmp(fa.view, fb.view, size) == 0;
+    ReadHandle fa(a), fb(b);
+    if (fa.file == INVALID_HANDLE_VALUE || fb.file == INVALID_HANDLE_VALUE) return false;
+    constexpr DWORD kBlock = 256 * 1024;
+    static std::vector<char> ba(kBlock), bb(kBlock);
+    for (unsigned long long left = size; left > 0;) {
+        const DWORD n = static_cast<DWORD>(left < kBlock ? left : kBlock);
+        if (!fa.read(ba.data(), n) || !fb.read(bb.data(), n) ||
+            std::memcmp(ba.data(), bb.data(), n) != 0)
+            return false;
+        left -= n;
+    }
+    return true;
 }
 
 // An installed file is kept only when it holds exactly the package's bytes: a size check alone

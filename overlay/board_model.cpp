@@ -167,6 +167,10 @@ void board_hidden(BoardState& s) {
     s.particles.clear();
 }
 
+bool board_at_rest(const BoardState& s) {
+    return s.slide <= 0 && s.highlight <= 0 && s.particles.empty();
+}
+
 void spawn_burst(std::vector<kvr::Particle>& out, int count, float x, float y, int r, int g, int b,
                  const kvr::RandomInt& rnd) {
     for (int i = 0; i < count; ++i) {

@@ -127,6 +127,10 @@ void board_tick(BoardState& s, bool visible, const kvr::RandomInt& rnd);
 // while hidden as it would have on screen.
 void board_hidden(BoardState& s);
 
+// Nothing moves: no slide, no ring, no spark. A hidden board at rest has nothing for the tick to
+// do until it is shown again (clicks and the wheel reach only a shown board).
+bool board_at_rest(const BoardState& s);
+
 void spawn_burst(std::vector<kvr::Particle>& out, int count, float x, float y, int r, int g, int b,
                  const kvr::RandomInt& rnd);
 void spawn_ambient(std::vector<kvr::Particle>& out, float x0, float y0, const kvr::RandomInt& rnd);

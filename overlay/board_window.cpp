@@ -22,18 +22,32 @@ struct BoardWindow {
     Overlay* overlay;
     BoardPainter painter;          // window thread only
     kvr::ui::AnimationSteps steps; // likewise
+    bool ticking = false;
 };
+
+// The tick runs whether the board is shown or not, so a slide under way when it is hidden runs
+// out as it would have on screen; only a hidden board with nothing left to move lets it rest
+// until it is shown again (under Wine every timer message costs a wineserver round trip, and the
+// board is hidden for most of a race).
+void start_ticking(HWND window, BoardWindow& w) {
+    if (w.ticking) return;
+    w.steps = {};
+    w.ticking = SetTimer(window, kBoardAnimationTimer, kBoardAnimationMs, nullptr) != 0;
+}
 
 void on_tick(HWND window, BoardWindow& w) {
     const int steps = kvr::ui::animation_steps_due(w.steps, GetTickCount64());
     if (steps == 0) return;
     const bool visible = IsWindowVisible(window);
+    bool rest;
     {
         std::lock_guard<std::mutex> hold(w.overlay->lock);
         for (int i = 0; i < steps; ++i)
             board_tick(w.overlay->board, visible, kRandom);
+        rest = !visible && board_at_rest(w.overlay->board);
     }
     if (visible) kvr::ui::request_repaint(window);
+    if (rest && KillTimer(window, kBoardAnimationTimer)) w.ticking = false;
 }
 
 void on_hide(Overlay& o) {
@@ -87,6 +101,12 @@ LRESULT CALLBACK board_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     case WM_SHOWWINDOW:
         if (!wparam) on_hide(*o);
         break;
+    case WM_WINDOWPOSCHANGED:
+        // Sent for every way of showing a window (WM_SHOWWINDOW is not); the default procedure
+        // still gets it below.
+        if (reinterpret_cast<const WINDOWPOS*>(lparam)->flags & SWP_SHOWWINDOW)
+            start_ticking(window, *w);
+        break;
     case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE; // a click switches a tab; the game keeps the focus
     case WM_LBUTTONDOWN:
@@ -106,6 +126,8 @@ LRESULT CALLBACK board_window_proc(HWND window, UINT message, WPARAM wparam, LPA
 
 HWND create_board_window(Overlay& o) {
     static BoardWindow state{&o, {}, {}};
-    return kvr::ui::create_card_window(kRow, kvr::ui::kBoardFrame.radius, board_window_proc,
-                                       &state);
+    HWND window =
+        kvr::ui::create_card_window(kRow, kvr::ui::kBoardFrame.radius, board_window_proc, &state);
+    if (window) start_ticking(window, state);
+    return window;
 }

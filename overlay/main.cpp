@@ -22,9 +22,6 @@ int run_overlay(Overlay& o) {
         if (switch_file_has(enabled, '1')) kvr::ui::show_on_top(o.timer_window);
         if (o.timer.enabled) SetTimer(o.timer_window, kTimerRefreshTimer, kTimerRefreshMs, nullptr);
     }
-    // The board animates whether it is shown or not, so a slide under way when it is hidden
-    // runs out as it would have on screen.
-    if (o.board_window) SetTimer(o.board_window, kBoardAnimationTimer, kBoardAnimationMs, nullptr);
 
     HANDLE worker = CreateThread(nullptr, 0, overlay_worker, &o, 0, nullptr);
     if (worker) CloseHandle(worker);

@@ -281,4 +281,10 @@ TEST(BoardTick, HidingDropsTheSparksButTheSlideAndRingRunOn) {
     EXPECT_NEAR(s.slide, 1 - 5 * 0.0672f, 1e-5);
     EXPECT_NEAR(s.highlight, 1 - 5 * 0.0288f, 1e-5);
     EXPECT_EQ(s.last_clicked_tab, kEndingTabBase + 1);
+    // At rest only once the ring (the slower of the two) has run out.
+    for (int i = 0; i < 29; ++i)
+        board_tick(s, false, rnd);
+    EXPECT_FALSE(board_at_rest(s));
+    board_tick(s, false, rnd);
+    EXPECT_TRUE(board_at_rest(s));
 }
