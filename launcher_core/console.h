@@ -2,6 +2,7 @@
 #pragma once
 
 // UTF-8 both ways for the rest of the process; the console gets its own code pages back at exit.
+// A console without a window (the start window runs the core so) gets no echo of the log.
 void use_utf8_console();
 
 // Prints "\n按回车键退出..." and waits for one character on standard input. The wait is skipped

@@ -8,6 +8,13 @@
 
 namespace {
 FILE* g_log = nullptr;
+bool g_echo = true;
+
+void echo(const std::string& text) {
+    if (!g_echo) return;
+    fwrite(text.data(), 1, text.size(), stdout);
+    fflush(stdout);
+}
 
 std::string vformat(const char* fmt, va_list ap) {
     va_list copy;
@@ -43,8 +50,7 @@ void log_line(const char* fmt, ...) {
         fwrite(line.data(), 1, line.size(), g_log);
         fflush(g_log);
     }
-    fwrite(line.data(), 1, line.size(), stdout);
-    fflush(stdout);
+    echo(line);
 }
 
 void console_print(const char* fmt, ...) {
@@ -52,6 +58,9 @@ void console_print(const char* fmt, ...) {
     va_start(ap, fmt);
     const std::string text = vformat(fmt, ap);
     va_end(ap);
-    fwrite(text.data(), 1, text.size(), stdout);
-    fflush(stdout);
+    echo(text);
+}
+
+void set_console_echo(bool on) {
+    g_echo = on;
 }

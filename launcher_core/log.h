@@ -1,5 +1,6 @@
 // The launcher core's log: launcher.log next to the program, appended, unbuffered, every line
-// also on the console. No time stamp, level or prefix is ever added to a line.
+// also on standard output (unless that is a console without a window, which nobody can see).
+// No time stamp, level or prefix is ever added to a line.
 #pragma once
 #include <string>
 
@@ -16,3 +17,7 @@ void log_close();
 void log_line(const char* fmt, ...) KVR_PRINTF(1, 2);
 // Console only, no line feed added.
 void console_print(const char* fmt, ...) KVR_PRINTF(1, 2);
+
+// Whether log lines and console texts go to standard output at all (they do unless switched
+// off; see use_utf8_console).
+void set_console_echo(bool on);
