@@ -4,6 +4,7 @@
 #include "start_window/launch_progress.h"
 #include "start_window/start_card_paint.h"
 
+#include "common/win32/core_mark.h"
 #include "common/win32/files.h"
 #include "ui_kit/data_dir_rule.h"
 #include "ui_kit/kit.h"
@@ -77,9 +78,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     StartWindow s;
     const std::wstring program_dir = kvr::ui::utf8_to_wide(kvr::module_directory());
     s.state_path = kvr::ui::path_in(kvr::ui::data_dir_wide(), L"launch.state");
-    // A word left by an earlier run must not close the new card.
-    kvr::write_file(kvr::wide_to_utf8(s.state_path), "checking");
-    s.core_started = start_core_hidden(program_dir + L"kvr_launcher_core.exe");
+    if (kvr::core_mark_held()) {
+        // A race run is already under way (the player started us again): the card follows it.
+        // A second core would do nothing, and "checking" would hide the stage the run is at.
+        s.core_started = true;
+    } else {
+        // A word left by an earlier run must not close the new card.
+        kvr::write_file(kvr::wide_to_utf8(s.state_path), "checking");
+        s.core_started = start_core_hidden(program_dir + L"kvr_launcher_core.exe");
+    }
 
     const ULONG_PTR gdiplus = kvr::ui::start_gdiplus();
     HWND window = kvr::ui::create_card_window(kvr::ui::kStartWindow, kvr::ui::kStartFrame.radius,

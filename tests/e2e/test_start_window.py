@@ -7,7 +7,7 @@ import pytest
 
 from card_windows import (Backdrop, changed_pixels, text_width, dark_pixels, exited_within,
                           require_display, screenshot_until, stop, wait_until_content, window_rect)
-from conftest import BUILD, Wine, find_exe, read_text, winpath
+from conftest import BUILD, Wine, find_exe, read_text, wait_for, winpath
 
 CLASS = "KVRStartWindow"
 
@@ -108,6 +108,32 @@ def test_playing_with_a_line_end_is_no_stage_and_does_not_close(wine, tmp_path, 
         assert exited_within(proc, 10)
     finally:
         stop(proc)
+
+
+def test_a_second_start_during_a_run_follows_it_and_starts_no_core(wine, tmp_path, backdrop):
+    local, state = local_app_data(tmp_path)
+    folder = install(tmp_path, [f"state {winpath(state)}", "mark", "write launching", "wait 4000",
+                                "write playing", "wait 500"])
+    first = start_launcher(wine, folder, local, tmp_path)
+    second = None
+    try:
+        assert wait_until_content(state, b"launching", timeout=15)
+        second = start_launcher(wine, folder, local, tmp_path)
+        seen = set()
+
+        def playing():
+            seen.add(state.read_bytes())
+            return b"playing" in seen
+        # Until the run moves on, no "checking" may cover the stage it is at.
+        assert wait_for(playing, timeout=20, interval=0.02)
+        assert b"checking" not in seen
+        assert exited_within(second, 10) and exited_within(first, 10)
+    finally:
+        stop(first)
+        if second:
+            stop(second)
+    record = read_text(folder / "kvr_launcher_core.exe.record.txt")
+    assert record.count("cmdline=") == 1
 
 
 def test_without_localappdata_the_card_watches_the_fixed_fallback(wine, tmp_path, backdrop):

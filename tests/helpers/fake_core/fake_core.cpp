@@ -1,5 +1,5 @@
 // Test stand-in for the launcher core, installed as kvr_launcher_core.exe next to the start
-// window. It records how it was started in <exe>.record.txt (UTF-8 lines):
+// window. It adds how it was started to <exe>.record.txt (UTF-8 lines, one set per start):
 //   cwd=<working directory>   cmdline=<command line>
 //   show=<show state from the start-up information, or -1 when none was asked for>
 //   console=<1 when it has a console window>
@@ -7,7 +7,9 @@
 //   state <path>   the file that `write` replaces (UTF-8 path)
 //   wait <ms>      sleeps
 //   write <word>   replaces the state file with the word; \r and \n stand for CR and LF
+//   mark           takes the running core's mark, as the real core does for a race run
 #include "common/text.h"
+#include "common/win32/core_mark.h"
 #include "common/win32/files.h"
 #include "common/win32/wide.h"
 
@@ -38,7 +40,9 @@ int wmain() {
     wchar_t self[MAX_PATH * 4];
     GetModuleFileNameW(nullptr, self, MAX_PATH * 4);
     const std::string exe = kvr::wide_to_utf8(self);
-    kvr::write_file(exe + ".record.txt", record());
+    std::string records;
+    kvr::read_file(exe + ".record.txt", records);
+    kvr::write_file(exe + ".record.txt", records + record());
 
     std::string steps;
     kvr::read_file(exe + ".steps", steps);
@@ -54,6 +58,11 @@ int wmain() {
             Sleep(static_cast<DWORD>(std::stoul(arg)));
         else if (command == "write")
             kvr::write_file(state_path, unescape(arg));
+        else if (command == "mark") {
+            bool failed = false;
+            unsigned long error = 0;
+            kvr::take_core_mark(failed, error);
+        }
     }
     return 0;
 }
