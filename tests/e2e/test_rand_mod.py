@@ -3,6 +3,7 @@ loads main.dll, sets the seed from the Lua mod's state and opens the window; the
 rand() call site then draws the seeded sequence. The expected values are computed here from the
 generator's formulas and the call site's key from the program's own layout (its disassembly),
 independently of the C++ code, so the sequence is the same on every run and on every machine."""
+import os
 import re
 import shutil
 import subprocess
@@ -74,15 +75,21 @@ def play(wine, root: Path, seed=None, draws=8):
                   f"rand draws.txt {draws}\nawait loader.log reported\nexit 0\n")
     (folder / "Hollowmaze-Win64-Shipping.script").write_text(script)
     game = wine.start(folder / GAME, cwd=folder)
-    assert wait_for(lambda: (folder / "ready.txt").exists(), timeout=60)
     log = folder / "loader.log"
-    if seed is not None:
-        loaded = wine.run(find_exe("kvr_rand_host.exe"), "--inject", GAME,
-                          "--agent", winpath(folder / "kvr_rand_agent.dll"),
-                          "--mod", winpath(folder / "main.dll"), "--log", winpath(log),
-                          "--seed", seed, "--report", draws)
-        assert loaded.rc == 0, loaded.out + read_text(log)
-    assert game.wait(timeout=120) == 0
+    try:
+        assert wait_for(lambda: (folder / "ready.txt").exists(), timeout=60)
+        if seed is not None:
+            loaded = wine.run(find_exe("kvr_rand_host.exe"), "--inject", GAME,
+                              "--agent", winpath(folder / "kvr_rand_agent.dll"),
+                              "--mod", winpath(folder / "main.dll"), "--log", winpath(log),
+                              "--seed", seed, "--report", draws)
+            assert loaded.rc == 0, loaded.out + read_text(log)
+        assert game.wait(timeout=120) == 0
+    finally:
+        # A game left waiting would take the next test's loader (found by its name).
+        if game.poll() is None:
+            os.killpg(game.pid, 9)
+            game.wait()
     assert not (folder / "Hollowmaze-Win64-Shipping.errors").exists(), \
         read_text(folder / "Hollowmaze-Win64-Shipping.errors")
     values = [int(v) for v in read_text(folder / "draws.txt").split()]

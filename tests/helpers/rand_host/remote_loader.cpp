@@ -48,34 +48,6 @@ uintptr_t remote_function(DWORD pid, HMODULE local_module, const char* function)
     return base ? base + (local - reinterpret_cast<uintptr_t>(owner)) : 0;
 }
 
-// The thread that has run longest is the program's main thread.
-HANDLE open_main_thread(DWORD pid) {
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snap == INVALID_HANDLE_VALUE) return nullptr;
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    HANDLE oldest = nullptr;
-    ULONGLONG oldest_time = ~0ull;
-    for (BOOL more = Thread32First(snap, &entry); more; more = Thread32Next(snap, &entry)) {
-        if (entry.th32OwnerProcessID != pid) continue;
-        HANDLE thread =
-            OpenThread(THREAD_SUSPEND_RESUME | THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID);
-        if (!thread) continue;
-        FILETIME created, exited, kernel, user;
-        GetThreadTimes(thread, &created, &exited, &kernel, &user);
-        const ULONGLONG time = (ULONGLONG{created.dwHighDateTime} << 32) | created.dwLowDateTime;
-        if (time < oldest_time) {
-            if (oldest) CloseHandle(oldest);
-            oldest = thread;
-            oldest_time = time;
-        } else {
-            CloseHandle(thread);
-        }
-    }
-    CloseHandle(snap);
-    return oldest;
-}
-
 void* copy_text_into(HANDLE process, const std::wstring& text) {
     const SIZE_T size = (text.size() + 1) * sizeof(wchar_t);
     void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
@@ -106,8 +78,11 @@ int inject(DWORD pid, HANDLE process, const RemoteLoad& load, std::string& error
     if (!load_library) return fail(3, "LoadLibraryW not found in the program");
     void* remote_path = copy_text_into(process, load.agent_dll);
     DWORD loaded = 0;
-    if (!remote_path || !run_remote(process, load_library, remote_path, loaded) || !loaded) {
-        return fail(4, "loading the agent");
+    if (!remote_path || !run_remote(process, load_library, remote_path, loaded))
+        return fail(4, "loading the agent (no answer within 60 s)");
+    if (!loaded) {
+        error = "the program could not load the agent";
+        return -4;
     }
     // The export's offset, from a copy mapped here without running or resolving anything.
     HMODULE local_agent =
@@ -136,16 +111,14 @@ int run_loader_in(const RemoteLoad& load, std::string& error) {
         return -1;
     }
     HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid);
-    HANDLE main_thread = open_main_thread(pid);
-    if (!process || !main_thread) {
+    if (!process) {
         error = "cannot open the program: " + error_text(GetLastError());
-        if (process) CloseHandle(process);
         return -2;
     }
-    SuspendThread(main_thread);
+    // The program runs on while the loader goes in; the program waits for the loader's sign
+    // itself. Suspending its main thread instead deadlocks whenever that thread is caught
+    // holding a lock the loader needs (the process heap's, the loader's own).
     const int result = inject(pid, process, load, error);
-    ResumeThread(main_thread);
-    CloseHandle(main_thread);
     CloseHandle(process);
     return result;
 }
