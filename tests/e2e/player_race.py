@@ -110,6 +110,8 @@ class PlayerRace:
         self.pc = make_steam_pc(self.wine, self.base / "pc", library_names=("游戏/SteamLibrary",),
                                 accounts=[Account(persona=PLAYER)])
         self.game_dir = self.pc.game_exe.parent
+        # A real Steam takes a moment to bring the game up; meanwhile the start window says so.
+        self.pc.steam_launches(self.pc.game_exe, delay_ms=int(1500 * self.pace))
         # LiveSplit where its installer puts it, pointing at some other layout.
         self.livesplit_dir.mkdir(parents=True, exist_ok=True)
         shutil.copy(find_exe("kvr_cmdline_recorder.exe"), self.livesplit_dir / "LiveSplit.exe")
