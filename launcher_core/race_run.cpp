@@ -54,14 +54,15 @@ void detect_game_path(LauncherConfig& cfg) {
 }
 
 int report_dry_run(const LauncherConfig& cfg) {
-    log_line("DRYRUN steam=%s", cfg.steam.c_str());
-    log_line("DRYRUN game=%s", cfg.game.c_str());
-    log_line("DRYRUN receipt=%s", cfg.receipt.c_str());
-    log_line("DRYRUN data=%s", cfg.data.c_str());
-    log_line("DRYRUN livesplit=%s", cfg.livesplit.c_str());
-    log_line("DRYRUN install_from=%s", cfg.install_from.c_str());
+    log_line("DRYRUN steam=%s", log_safe(cfg.steam).c_str());
+    log_line("DRYRUN game=%s", log_safe(cfg.game).c_str());
+    log_line("DRYRUN receipt=%s", log_safe(cfg.receipt).c_str());
+    log_line("DRYRUN data=%s", log_safe(cfg.data).c_str());
+    log_line("DRYRUN livesplit=%s", log_safe(cfg.livesplit).c_str());
+    log_line("DRYRUN install_from=%s", log_safe(cfg.install_from).c_str());
     const SteamAccount account = detect_steam_account();
-    log_line("DRYRUN steam_id=%s persona=%s", account.steam_id.c_str(), account.persona.c_str());
+    log_line("DRYRUN steam_id=%s persona=%s", log_safe(account.steam_id).c_str(),
+             log_safe(account.persona).c_str());
     return 0;
 }
 
@@ -74,7 +75,7 @@ int stop_game_not_found() {
 void take_player_name_from_steam(LauncherConfig& cfg) {
     const std::string persona = detect_steam_persona();
     if (persona.empty()) {
-        log_line("steam persona not found, using ini player: %s", cfg.player.c_str());
+        log_line("steam persona not found, using ini player: %s", log_safe(cfg.player).c_str());
         return;
     }
     log_line("steam persona detected: %s", log_safe(persona).c_str());

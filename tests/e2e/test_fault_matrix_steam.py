@@ -26,3 +26,9 @@ def test_hostile_steam_name_reaches_the_server_unchanged(wine, player_dir, tmp_p
     assert payload["player"] == PERSONA
     assert payload["playerId"] == "76561198000000042"
     assert list(payload)[:3] == ["player", "playerId", "difficulty"]
+
+    # A dry run shows it the same way.
+    ini = player_dir / "launcher.ini"
+    ini.write_text(ini.read_text(encoding="utf-8").rstrip("\n") + "\ndryrun=1\n", encoding="utf-8")
+    assert wine.run(player_dir / "kvr_launcher_core.exe").rc == 0
+    assert f"DRYRUN steam_id=76561198000000042 persona={SHOWN}\n" in rig.log()
