@@ -28,6 +28,10 @@ class LaunchTest : public ::testing::Test {
         GetTempPathW(MAX_PATH, tmp);
         dir_ = kvr::wide_to_utf8(tmp) + "kvr_launch_" + std::to_string(GetCurrentProcessId()) +
                "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        // Wine hands out the same process ids again in a later session: what an earlier run
+        // left here (a log, Steam's record of calls) must not count for this one.
+        for (const std::string& name : kvr::list_files(dir_ + "\\*"))
+            ASSERT_TRUE(kvr::delete_file(dir_ + "\\" + name)) << name;
         ASSERT_TRUE(kvr::create_directories(dir_));
         cfg_.data = dir_;
         log_open(dir_ + "\\launcher.log");
