@@ -79,7 +79,7 @@ int inject(DWORD pid, HANDLE process, const RemoteLoad& load, std::string& error
     void* remote_path = copy_text_into(process, load.agent_dll);
     DWORD loaded = 0;
     if (!remote_path || !run_remote(process, load_library, remote_path, loaded))
-        return fail(4, "loading the agent (no answer within 60 s)");
+        return fail(4, "loading the agent (not started, or no answer within 60 s)");
     if (!loaded) {
         error = "the program could not load the agent";
         return -4;
