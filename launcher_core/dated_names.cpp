@@ -15,8 +15,8 @@ std::string pending_file_name(const std::tm& local) {
     return "p_" + stamp(local) + ".json";
 }
 
-std::string archived_receipt_name(const std::tm& local) {
-    return "receipt_" + stamp(local) + ".json";
+std::string archived_file_name(const std::string& prefix, const std::tm& local) {
+    return prefix + "_" + stamp(local) + ".json";
 }
 
 std::string numbered_variant(const std::string& name, int n) {

@@ -5,8 +5,8 @@
 
 // "p_20261028_134502.json": a run waiting in the pending queue.
 std::string pending_file_name(const std::tm& local);
-// "receipt_20261028_134502.json": an archived receipt.
-std::string archived_receipt_name(const std::tm& local);
+// "receipt_20261028_134502.json" for the prefix "receipt": an archived copy of a run's file.
+std::string archived_file_name(const std::string& prefix, const std::tm& local);
 // "p_20261028_134502_2.json": the name to use when the plain one is taken (n >= 2).
 std::string numbered_variant(const std::string& name, int n);
 

@@ -1,6 +1,8 @@
 #include "launcher_core/final_card.h"
 
+#include "launcher_core/format_text.h"
 #include "launcher_core/json_fields.h"
+#include "launcher_core/server_reply.h"
 
 #include "common/text.h"
 #include "ui_kit/race_time.h"
@@ -11,6 +13,8 @@ constexpr char kNetworkError[] = "Network error. Result saved locally - it will 
 constexpr char kNoFinish[] = "No finish detected - this run will not count.";
 constexpr char kNoServer[] = "No race server configured - result not uploaded.";
 constexpr char kRefused[] = "The server did not accept this run - see launcher.log.";
+// A run the queue could not take was not sent either: it stays in its files.
+constexpr char kNotQueued[] = "Network error. The result could not be saved - see launcher.log.";
 
 // The longest value of the other options; their sound values are a few bytes long.
 constexpr size_t kMaxCardValueBytes = 64;
@@ -48,23 +52,6 @@ std::string quoted(std::string_view value, size_t max_bytes) {
 
 } // namespace
 
-std::string refusal_message(std::string_view error) {
-    static const struct {
-        const char* error;
-        const char* message;
-    } known[] = {
-        {"splits too few", "incomplete result (too few splits)"},
-        {"Level 0", "run did not start at Level 0 - not eligible"},
-        {"race is closed", "The race is closed - result not counted"},
-        {"week window closed", "This week has ended - result not counted"},
-        {"hard difficulty", "Hard difficulty is not part of the race"},
-    };
-    if (error.empty()) return {};
-    for (const auto& k : known)
-        if (kvr::contains(error, k.error)) return k.message;
-    return {};
-}
-
 FinalReportPlan plan_final_report(const UploadOutcome& o) {
     FinalReportPlan plan;
     FinalCard& card = plan.card;
@@ -82,9 +69,14 @@ FinalReportPlan plan_final_report(const UploadOutcome& o) {
     case UploadResult::unreachable:
     case UploadResult::server_trouble:
         plan.stage_line = "stage: upload failed, saving pending";
-        plan.queue = !o.payload.empty();
+        plan.pending_line = "pending saved: " + log_safe(o.entry);
         card.kind = "network";
         card.message = kNetworkError;
+        break;
+    case UploadResult::not_queued:
+        plan.stage_line = "stage: upload failed, saving pending";
+        card.kind = "network";
+        card.message = kNotQueued;
         break;
     case UploadResult::refused: {
         plan.stage_line = "stage: upload done (ok=0)";

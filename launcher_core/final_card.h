@@ -1,5 +1,5 @@
-// What the player is told once the upload is over: the stage line, whether the run is queued,
-// and the final result card's options.
+// What the player is told once the upload is over: the stage line, where a run that waits is
+// queued, and the final result card's options.
 //
 // The card is started as: "<dir>kvr_result.exe" --ok "1" --kind "uploaded" --total "754.56"
 // --difficulty "normal" --ending "main" --rank "3" --points "120" --msg "..."
@@ -29,20 +29,13 @@ struct FinalCard {
 // about 26 Chinese characters.
 inline constexpr size_t kMaxCardMessageChars = 72;
 
-// The card message when a run the server did not get could not be queued either.
-inline constexpr char kNotQueuedMessage[] =
-    "Network error. The result could not be saved - see launcher.log.";
-
 struct FinalReportPlan {
     std::string stage_line;
-    bool queue = false; // the payload goes to the pending queue
+    std::string pending_line; // "pending saved: <entry>" when the run waits in the queue
     FinalCard card;
 };
 
 FinalReportPlan plan_final_report(const UploadOutcome& outcome);
-
-// The card message for the server's "error" text: one of the known refusals, else empty.
-std::string refusal_message(std::string_view error);
 
 std::string final_card_command_line(std::string_view card_exe, const FinalCard& card);
 

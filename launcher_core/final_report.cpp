@@ -4,18 +4,10 @@
 #include "launcher_core/final_card.h"
 #include "launcher_core/log.h"
 #include "launcher_core/profile_page.h"
-#include "launcher_core/upload.h"
 
 #include "common/win32/process.h"
 
 namespace {
-
-// The upload put the run into the queue before sending it; false when it could not.
-bool run_is_queued(const UploadOutcome& outcome) {
-    if (outcome.queued_path.empty()) return false;
-    log_line("pending saved: %s", outcome.queued_path.c_str());
-    return true;
-}
 
 void print_success(const UploadOutcome& outcome) {
     console_print("成绩已上传成功！\n\n");
@@ -34,9 +26,9 @@ void start_final_card(const FinalCard& card) {
     }
 }
 
-void open_profile_fallback(const LauncherConfig& cfg, const UploadOutcome& outcome) {
-    const std::string& token =
-        outcome.profile_token.empty() ? profile_token() : outcome.profile_token;
+// The login of this run's answer, else the one preloaded at start-up.
+void open_profile_fallback(const LauncherConfig& cfg) {
+    const std::string& token = profile_token();
     if (token.empty() || profile_page_was_opened(cfg)) return;
     open_profile_page(cfg, token);
     log_line("opened profile page (fallback path)");
@@ -44,15 +36,11 @@ void open_profile_fallback(const LauncherConfig& cfg, const UploadOutcome& outco
 
 } // namespace
 
-void report_outcome(const LauncherConfig& cfg, bool uploaded) {
-    const UploadOutcome& outcome = upload_outcome();
+void report_outcome(const LauncherConfig& cfg, const UploadOutcome& outcome) {
     const FinalReportPlan plan = plan_final_report(outcome);
     log_line("%s", plan.stage_line.c_str());
-    FinalCard card = plan.card;
-    // The card must not promise a retry that cannot happen; the upload's failure line has said
-    // where the run is instead.
-    if (plan.queue && !run_is_queued(outcome)) card.message = kNotQueuedMessage;
-    if (uploaded) print_success(outcome);
-    start_final_card(card);
-    open_profile_fallback(cfg, outcome);
+    if (!plan.pending_line.empty()) log_line("%s", plan.pending_line.c_str());
+    if (outcome.result == UploadResult::accepted) print_success(outcome);
+    start_final_card(plan.card);
+    open_profile_fallback(cfg);
 }

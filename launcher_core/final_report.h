@@ -2,6 +2,6 @@
 // the console text, the final result card and the profile page.
 #pragma once
 #include "launcher_core/config.h"
+#include "launcher_core/upload_outcome.h"
 
-// Reads the outcome of evaluate_and_upload; `uploaded` is its result.
-void report_outcome(const LauncherConfig& cfg, bool uploaded);
+void report_outcome(const LauncherConfig& cfg, const UploadOutcome& outcome);

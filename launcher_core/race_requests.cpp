@@ -28,13 +28,18 @@ std::string skip_report_body(std::string_view player, std::string_view reason) {
            kvr::json_escape(reason) + "\"}";
 }
 
-std::string idempotency_key_header(std::string_view sha256_digest) {
+std::string hex_digits(std::string_view bytes) {
     static const char kHex[] = "0123456789abcdef";
-    std::string header = "Idempotency-Key: ";
-    for (const char c : sha256_digest) {
+    std::string hex;
+    hex.reserve(bytes.size() * 2);
+    for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
-        header += kHex[byte >> 4];
-        header += kHex[byte & 0x0f];
+        hex += kHex[byte >> 4];
+        hex += kHex[byte & 0x0f];
     }
-    return header + "\r\n";
+    return hex;
+}
+
+std::string idempotency_key_header(std::string_view sha256_digest) {
+    return "Idempotency-Key: " + hex_digits(sha256_digest) + "\r\n";
 }

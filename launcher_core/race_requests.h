@@ -18,6 +18,9 @@ std::string submit_payload(std::string_view player, std::string_view player_id,
 // {"player":"...","reason":"..."}: why a run was not uploaded.
 std::string skip_report_body(std::string_view player, std::string_view reason);
 
+// The bytes as lower-case hex digits, two a byte.
+std::string hex_digits(std::string_view bytes);
+
 // "Idempotency-Key: <64 lower-case hex digits>\r\n" for the SHA-256 digest (32 bytes) of a submit
 // body. The first send of a body and every resend from the pending queue carry the same key, and
 // two different bodies never share one, so a server can drop the repeats of a run.

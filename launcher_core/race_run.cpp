@@ -10,8 +10,6 @@
 #include "launcher_core/message_box.h"
 #include "launcher_core/mod_install.h"
 #include "launcher_core/modes.h"
-#include "launcher_core/pending_queue.h"
-#include "launcher_core/receipt_archive.h"
 #include "launcher_core/state_files.h"
 #include "launcher_core/steam_detection.h"
 #include "launcher_core/upload.h"
@@ -100,7 +98,7 @@ void switch_overlay_off(const LauncherConfig& cfg) {
 }
 
 // Evaluation and upload while the progress card watches upload.state.
-bool upload_with_progress_card(const LauncherConfig& cfg, unsigned long long launch_began) {
+UploadOutcome upload_with_progress_card(const LauncherConfig& cfg, const UploadRun& run) {
     write_upload_state(cfg, "uploading");
     const std::string card = app_dir() + "kvr_result.exe";
     kvr::StartedProcess progress;
@@ -108,13 +106,13 @@ bool upload_with_progress_card(const LauncherConfig& cfg, unsigned long long lau
         kvr::start_process("\"" + card + "\" --mode progress --state \"" +
                                data_file(cfg, "upload.state") + "\"",
                            "", 0, progress);
-    const bool ok = evaluate_and_upload(cfg, {UploadMode::race_run, launch_began});
-    write_upload_state(cfg, ok ? "done" : "fail");
+    const UploadOutcome outcome = evaluate_and_upload(cfg, run);
+    write_upload_state(cfg, outcome.result == UploadResult::accepted ? "done" : "fail");
     if (progress.process) {
         kvr::wait_process(progress, 4000);
         kvr::close_process(progress);
     }
-    return ok;
+    return outcome;
 }
 
 } // namespace
@@ -147,12 +145,12 @@ int run_race() {
     log_line("stage: launching game");
     const int launch_result = launch_game_and_wait(cfg);
     log_line("stage: game closed (launch result=%d), archiving receipt", launch_result);
-    archive_receipt(cfg);
+    const bool archived = archive_receipt(cfg);
 
     write_launch_state(cfg, "uploading");
     log_line("stage: uploading");
-    const bool uploaded = upload_with_progress_card(cfg, launch_began);
-    report_outcome(cfg, uploaded);
+    report_outcome(cfg,
+                   upload_with_progress_card(cfg, {UploadMode::race_run, launch_began, archived}));
 
     write_launch_state(cfg, "done");
     log_line("=== KVR launcher done ===");

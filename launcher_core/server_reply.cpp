@@ -26,17 +26,35 @@ SubmitReply parse_submit_reply(std::string_view body) {
     r.rank = int_after(body, "\"rank\":");
     r.points = int_after(body, "\"points\":");
     if (const auto error = quoted_value(body, "\"error\":")) r.error = json_unescape(*error);
-    r.verdict = r.accepted || !key_pattern(body, "\"accepted\"").empty() || !r.error.empty();
+    if (const std::string_view key = key_pattern(body, "\"accepted\""); !key.empty())
+        r.refused = !r.accepted && bare_value(body, key) == "false";
     return r;
 }
 
-bool is_trouble_status(int http_status) {
-    return http_status == 408 || http_status == 429 || http_status >= 500;
+SubmitVerdict submit_verdict(int http_status, const SubmitReply& reply) {
+    if (reply.accepted) return SubmitVerdict::accepted;
+    if (!refusal_message(reply.error).empty()) return SubmitVerdict::refused;
+    const bool judging_status =
+        (http_status >= 200 && http_status <= 299) || http_status == 400 || http_status == 422;
+    if (judging_status && (reply.refused || !reply.error.empty())) return SubmitVerdict::refused;
+    return SubmitVerdict::none;
 }
 
-bool is_server_trouble(int http_status, const SubmitReply& reply) {
-    if (reply.accepted) return false;
-    return is_trouble_status(http_status) || !reply.verdict;
+std::string refusal_message(std::string_view error) {
+    static const struct {
+        const char* error;
+        const char* message;
+    } known[] = {
+        {"splits too few", "incomplete result (too few splits)"},
+        {"Level 0", "run did not start at Level 0 - not eligible"},
+        {"race is closed", "The race is closed - result not counted"},
+        {"week window closed", "This week has ended - result not counted"},
+        {"hard difficulty", "Hard difficulty is not part of the race"},
+    };
+    if (error.empty()) return {};
+    for (const auto& k : known)
+        if (kvr::contains(error, k.error)) return k.message;
+    return {};
 }
 
 std::optional<std::string> week_seed(std::string_view week_json) {

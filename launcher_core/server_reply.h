@@ -3,9 +3,7 @@
 //
 // A run is accepted only when the answer holds `"accepted": true` or `"accepted":true`. The
 // token, rank, points and error are taken when present, accepted or not; the token and the error
-// with their JSON escapes undone, and an empty token counts as none. An answer is a verdict
-// on the run when it has an "accepted" key (whatever its value) or an "error" text; anything
-// else (an error page, a proxy's login page, bytes cut short) says nothing about the run.
+// with their JSON escapes undone, and an empty token counts as none.
 #pragma once
 #include <optional>
 #include <string>
@@ -17,17 +15,25 @@ struct SubmitReply {
     std::optional<int> rank;
     std::optional<int> points;
     std::string error;
-    bool verdict = false; // the answer judged the run (see above)
+    bool refused = false; // "accepted" is false, in any spelling of the key
 };
 
 SubmitReply parse_submit_reply(std::string_view body);
 
-// An answer that is no verdict on the run: the server was in trouble (HTTP 408, 429 or 5xx), or
-// the answer carries no verdict at all, and the run was not accepted. Such a run is sent again
-// later instead of being given up.
-bool is_server_trouble(int http_status, const SubmitReply& reply);
-// HTTP 408, 429 or 5xx: the server could not judge the run right now.
-bool is_trouble_status(int http_status);
+enum class SubmitVerdict { accepted, refused, none };
+
+// What an answer to "/submit" means for the run, the first send and every resend alike. Accepted:
+// the body holds `"accepted": true`, whatever the status. Refused only on an explicit verdict:
+// `"accepted": false` or an "error" text on a 2xx, 400 or 422 answer, or, whatever the status, an
+// error the server gives for a run that cannot count (refusal_message). Anything else is no
+// verdict and the run waits to be sent again: a redirect, 401 and 403 (a proxy or a login
+// wall), 404 and 405 (a misconfigured server or path), 408 and 429, 409 (the same key still being
+// handled), 413, 5xx, and any answer without either key (an error page, bytes cut short).
+SubmitVerdict submit_verdict(int http_status, const SubmitReply& reply);
+
+// The card's message for a refusal the server gives for a run that cannot count ("race is
+// closed", "Level 0", ...); empty for any other error text.
+std::string refusal_message(std::string_view error);
 
 // The "seed" of week.json, quoted or bare; nothing when it is missing or empty.
 std::optional<std::string> week_seed(std::string_view week_json);

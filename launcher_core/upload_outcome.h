@@ -1,30 +1,30 @@
-// How the evaluation and upload of a run ended, kept for the final report and the result card.
+// How the evaluation and upload of a run ended: handed back to the caller, for the final report
+// and the result card.
 #pragma once
 #include <string>
 
 enum class UploadResult {
-    not_run,         // evaluation has not run in this process
+    not_run,         // nothing was judged (the run files held only runs queued before)
     no_server,       // no race server configured
-    no_receipt,      // neither the receipt nor kvrw_result.json could be read
+    no_receipt,      // neither the receipt nor kvrw_result.json holds a run to judge
     invalid_receipt, // empty, or not a JSON object
     not_finished,    // no ending screen or ending map
-    unreachable,     // the request got no answer
-    server_trouble,  // an answer without a verdict (server error, overload): worth sending again
+    not_queued,      // judged, but the queue could not take it: it stays in its files, unsent
+    unreachable,     // the request got no answer; the run waits in the queue
+    server_trouble,  // an answer without a verdict; the run waits in the queue
     refused,         // the server's verdict: not accepted
     accepted,
 };
 
 struct UploadOutcome {
-    std::string response;      // the server's answer body
-    std::string profile_token; // from the answer, when it held one
-    std::string difficulty;
-    std::string ending;
-    std::string total; // the run time text as sent
-    int rank = 0;      // kept from an earlier answer when the latest lacks it
-    int points = 0;
     UploadResult result = UploadResult::not_run;
-    std::string error;   // the server's "error" text, when it gave one
-    std::string payload; // the submit body, built once the run was judged finished
-    bool from_kvrw_result = false;
-    std::string queued_path; // the pending entry that holds the payload, while it does
+    std::string response; // the server's answer body
+    std::string error;    // the server's "error" text, when it gave one
+    int rank = 0;
+    int points = 0;
+    std::string difficulty; // as sent
+    std::string ending;
+    std::string total;    // the run time text as sent
+    std::string entry;    // the pending entry that holds the run while it waits
+    std::string stays_in; // where the run stays when it could not be queued
 };

@@ -3,7 +3,6 @@
 #include "launcher_core/config.h"
 #include "launcher_core/log.h"
 #include "launcher_core/modes.h"
-#include "launcher_core/pending_queue.h"
 #include "launcher_core/profile_link.h"
 #include "launcher_core/state_files.h"
 #include "launcher_core/steam_detection.h"
@@ -53,15 +52,14 @@ int run_upload_mode() {
         log_line("upload difficulty from choice.txt: %s", choice.c_str());
     }
     log_line("=== upload-only mode ===");
-    // A run the last race run queued is no longer beside the receipt: the queue goes first.
-    const QueueFlush queue = flush_pending_queue(cfg);
-    UploadRun run{UploadMode::upload_only};
-    run.queue_held_runs = queue.entries > 0;
-    const bool judged_ok = evaluate_and_upload(cfg, run);
-    // Every run there was to send was accepted: the queue's and the receipt's, if there was one.
-    const bool nothing_to_judge = upload_outcome().result == UploadResult::no_receipt;
-    const bool ok =
-        queue.accepted == queue.entries && (judged_ok || (nothing_to_judge && queue.entries > 0));
+    QueueFlush queue;
+    const UploadOutcome outcome = evaluate_and_upload(cfg, {UploadMode::upload_only}, &queue);
+    // Every run there was to send was accepted: the queue's, this run's among them. Finding only
+    // runs that went to the queue before is no failure; finding nothing at all is.
+    const UploadResult r = outcome.result;
+    const bool run_ok = r == UploadResult::accepted || r == UploadResult::not_run ||
+                        (r == UploadResult::no_receipt && queue.entries > 0);
+    const bool ok = run_ok && queue.accepted == queue.entries;
     console_print(ok ? "\n上传成功\n" : "\n上传失败（详见 launcher.log）\n");
     log_line("upload-only result: %s", ok ? "ok" : "failed");
     return ok ? 0 : 2;

@@ -32,20 +32,25 @@ bool write_file(const std::string& path, std::string_view data) {
 
 namespace {
 
-// Renaming over a file fails while any other program has it open, even for a moment (the overlay
-// polling a board file, a virus scanner looking at the last copy): the rename is tried again for
-// about a second before it counts as failed.
-bool rename_over(const std::wstring& from, const std::wstring& to) {
+// A file another program has open, even for a moment (the overlay polling a board file, a virus
+// scanner looking at a fresh file), cannot be replaced, moved or deleted: the call is tried again
+// for about a second before it counts as failed.
+template <typename Call> bool retried(Call call) {
     constexpr int kRetries = 10;
     for (int retry = 0;; ++retry) {
-        if (MoveFileExW(from.c_str(), to.c_str(),
-                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return true;
+        if (call()) return true;
         const DWORD error = GetLastError();
         if (retry == kRetries || (error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION))
             return false;
         Sleep(100);
     }
+}
+
+bool rename_over(const std::wstring& from, const std::wstring& to) {
+    return retried([&] {
+        return MoveFileExW(from.c_str(), to.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    });
 }
 
 } // namespace
@@ -75,12 +80,16 @@ bool is_directory(const std::string& path) {
 }
 
 bool delete_file(const std::string& path) {
-    return DeleteFileW(utf8_to_wide(path).c_str());
+    const std::wstring wide = utf8_to_wide(path);
+    return retried([&] { return DeleteFileW(wide.c_str()) != 0; });
 }
 
 bool move_file(const std::string& from, const std::string& to) {
-    return MoveFileExW(utf8_to_wide(from).c_str(), utf8_to_wide(to).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+    const std::wstring wfrom = utf8_to_wide(from), wto = utf8_to_wide(to);
+    return retried([&] {
+        return MoveFileExW(wfrom.c_str(), wto.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+    });
 }
 
 bool create_directories(const std::string& path) {

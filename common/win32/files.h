@@ -19,6 +19,7 @@ bool write_file_atomic(const std::string& path, std::string_view data);
 
 bool path_exists(const std::string& path); // file or directory
 bool is_directory(const std::string& path);
+// Both are tried again for about a second while another program has the file open.
 bool delete_file(const std::string& path);
 bool move_file(const std::string& from, const std::string& to);
 // Creates the directory and every missing parent; true when it exists afterwards.

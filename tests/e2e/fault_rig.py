@@ -25,7 +25,7 @@ from pathlib import Path
 import pytest
 
 from conftest import find_exe, read_text, wait_for, winpath
-from peer_fixtures import Player, livesplit, race_server, receipt_text  # noqa: F401
+from peer_fixtures import Player, game_leaves, livesplit, race_server, receipt_text  # noqa: F401
 from steam_fixtures import Account, steam_pc  # noqa: F401
 
 DONE = "=== KVR launcher done ==="
@@ -69,17 +69,9 @@ class Rig:
     def game_writes(self, receipt=None, kvrw=None, then_ms=0):
         """What the game leaves when it exits: the receipt and kvrw_result.json (text or bytes;
         None writes nothing). then_ms: the game stays that long after writing them."""
-        lines = ["sleep 1200"]
-        for name, content, target in (("receipt", receipt, self.player.receipt),
-                                      ("kvrw", kvrw, self.data / "kvrw_result.json")):
-            if content is None:
-                continue
-            prepared = self.pc.game_exe.parent / f"prepared_{name}.json"
-            prepared.write_bytes(content if isinstance(content, bytes) else content.encode())
-            lines.append(f'copy "{winpath(prepared)}" "{winpath(target)}"')
-        if then_ms:
-            lines.append(f"sleep {then_ms}")
-        self.pc.game_script(*lines)
+        game_leaves(self.pc.game_exe, {"receipt": (receipt, self.player.receipt),
+                                       "kvrw": (kvrw, self.data / "kvrw_result.json")},
+                    then_ms=then_ms)
 
     def cache_week_files(self):
         """Week files from an earlier run; returns their contents for comparison."""

@@ -109,7 +109,9 @@ class Player:
         self.data.mkdir(parents=True, exist_ok=True)
         self.core = folder / "kvr_launcher_core.exe"
         self.card = stand_in(folder, "kvr_result.exe")
-        self.game = stand_in(folder / "game", GAME, stay_ms=1500)
+        (folder / "game").mkdir()
+        self.game = folder / "game" / GAME
+        self.game.write_bytes(find_exe(GAME).read_bytes())
         self.receipt = folder / "receipt.json"
         self.settings = {"receipt": "%APPDIR%receipt.json", "data": winpath(data),
                          "game": winpath(self.game), "player": "IniPlayer"}
@@ -119,8 +121,12 @@ class Player:
         text = "".join(f"{k}={v}\n" for k, v in self.settings.items() if v is not None)
         (self.dir / "launcher.ini").write_text(text, encoding="utf-8")
 
-    def race(self, timeout=180):
+    def race(self, receipt=None, kvrw=None, timeout=180):
+        """A race run whose game, while it runs, writes the receipt and kvrw_result.json given
+        (None writes nothing), as the in-game script does."""
         self.ini()
+        game_leaves(self.game, {"receipt": (receipt, self.receipt),
+                                "kvrw": (kvrw, self.data / "kvrw_result.json")}, before_ms=1500)
         started = time.time()
         run = self.wine.run(self.core, stdin_text="\n", timeout=timeout)
         run.seconds = time.time() - started
@@ -153,6 +159,22 @@ class Player:
 @pytest.fixture
 def player(wine, player_dir, tmp_path):
     return Player(wine, player_dir, tmp_path / "data")
+
+
+def game_leaves(game_exe: Path, files: dict, before_ms=1200, then_ms=0):
+    """The fake game's script: it runs `before_ms`, then writes each file of `files` (name ->
+    (content as text or bytes, or None for none; target)) as the in-game script does, stays
+    `then_ms` more and exits."""
+    lines = [f"sleep {before_ms}"]
+    for name, (content, target) in files.items():
+        if content is None:
+            continue
+        prepared = game_exe.parent / f"prepared_{name}.json"
+        prepared.write_bytes(content if isinstance(content, bytes) else content.encode())
+        lines.append(f'copy "{winpath(prepared)}" "{winpath(target)}"')
+    if then_ms:
+        lines.append(f"sleep {then_ms}")
+    game_exe.with_suffix(".script").write_text("\n".join(lines) + "\n", encoding="utf-8")
 
 
 def receipt_text(last_map="ENDING:main", splits=5, total="812.40", extra="", last_t=750.0):

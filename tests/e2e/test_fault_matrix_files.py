@@ -29,8 +29,10 @@ def read_only():
         subprocess.run(["chattr", "-R", "-i", str(folder)], check=False)
 
 
-def test_read_only_data_directory_still_uploads_and_says_why_nothing_is_written(rig, read_only,
-                                                                               opened_urls):
+def test_read_only_data_directory_keeps_the_run_in_its_receipt_and_says_why(rig, read_only):
+    """Nothing can be written: no week file, no archive, no queue entry. A run the queue cannot
+    take is not sent either (it could not be recognised later, and would count again), so it
+    stays in its receipt, and the log and the card say so."""
     cached = rig.cache_week_files()
     (rig.data / "receipts").mkdir()
     read_only(rig.data)
@@ -44,24 +46,11 @@ def test_read_only_data_directory_still_uploads_and_says_why_nothing_is_written(
         assert (rig.data / name).read_bytes() == cached[name]
     assert "rand_seed.txt could not be written, the game keeps the seed it has" in log
     assert "failed to archive receipt" in log
-    assert "profile token could not be saved" in log
-    assert rig.where_is(rig.run_id) == "server"
-    # No flag file can remember the opened page: the run itself does.
-    assert opened_after_the_run(opened_urls) == ["https://race.kvr.example/profile?token=tok-1"]
-
-
-def test_read_only_data_directory_and_no_server_leave_the_receipt_in_place(rig, read_only):
-    read_only(rig.data)
-    rig.server.stop()
-    rig.game_writes(receipt=rig.finished_receipt())
-    run = rig.race()
-    rig.check_ended(run, state_file=False)
-    log = rig.log()
-    # Said once, as it is: the queue could not take the run, so the receipt keeps it.
     assert f"pending could not be saved: {winpath(rig.data)}\\pending\n" in log
-    assert ('upload failed (server unreachable), run not queued: the receipt is left in place '
-            'for "--upload"\n') in log
-    assert "saved to pending queue" not in log and "pending saved" not in log
+    assert ("run not queued, so not sent: it stays in "
+            f"{winpath(rig.player.receipt)}\n") in log
+    assert "stage: upload failed, saving pending" in log and "pending saved" not in log
+    assert rig.server.requests_to("/submit") == []
     assert rig.where_is(rig.run_id) == "receipt"
     assert rig.card().endswith(
         '--msg "Network error. The result could not be saved - see launcher.log."')

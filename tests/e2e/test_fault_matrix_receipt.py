@@ -8,6 +8,7 @@ import time
 
 import pytest
 
+from conftest import wait_for, winpath
 from fault_rig import lock_file, rig  # noqa: F401
 from peer_fixtures import race_server, receipt_text  # noqa: F401
 from steam_fixtures import steam_pc  # noqa: F401
@@ -96,10 +97,17 @@ def test_unreadable_kvrw_result_falls_back_to_the_receipt(rig, lock_file):
     assert rig.where_is(rig.run_id) == "server"
     assert json.loads(rig.server.requests_to("/submit")[-1].body)["run_id"] == rig.run_id
     locker.release()
-    assert kvrw.exists()  # not the judged file: left alone
+    # The same run's file, held open: it could not be removed, and its mark in the run ledger
+    # keeps any later start from judging it again.
+    assert kvrw.exists()
+    assert (f"judged file could not be removed: {winpath(kvrw)} (not judged again)"
+            in rig.log())
 
 
 def test_kvrw_result_left_from_an_earlier_run_does_not_hide_the_new_one(rig):
+    """A kvrw_result.json from an earlier start that was never judged (the launcher was ended
+    first) is judged as its own run before the game can write over it; the run just played is
+    judged from its receipt. Each reaches the server once."""
     kvrw = rig.data / "kvrw_result.json"
     kvrw.write_text(receipt_text(last_map="Tunnel", extra='"run_id":"earlier",'), encoding="utf-8")
     earlier = time.time() - 3600
@@ -107,7 +115,40 @@ def test_kvrw_result_left_from_an_earlier_run_does_not_hide_the_new_one(rig):
     rig.game_writes(receipt=rig.finished_receipt())
     run = rig.race()
     rig.check_ended(run)
-    assert "kvrw_result.json is older than this run, ignored\n" in rig.log()
+    log = rig.log()
+    assert log.index("run files left by an earlier start: judged now") < log.index(
+        "stage: launching game")
+    assert "livesplit not asked (the run is from an earlier start)" in log
     assert rig.where_is(rig.run_id) == "server"
-    assert not any(b"earlier" in r.body for r in rig.server.requests_to("/submit"))
-    assert kvrw.exists()  # left in place: "--upload" still takes it
+    sent = [json.loads(r.body)["run_id"] for r in rig.server.requests_to("/submit")]
+    assert sent == ["earlier", rig.run_id]
+    assert not kvrw.exists()
+    assert len(list((rig.data / "receipts").glob("kvrw_result_*.json"))) == 1
+
+
+def test_receipt_held_open_while_the_run_is_judged_from_kvrw_result(rig, lock_file):
+    """A sync tool holds the receipt while the run is judged from kvrw_result.json: the run goes
+    to the server all the same, and once the receipt is free the next start recognises it as the
+    same run instead of sending it a second time."""
+    receipt = rig.finished_receipt()
+    kvrw = receipt_text(last_map="Tunnel", extra=f'"run_id":"{rig.run_id}",')
+    rig.game_writes(receipt=receipt, kvrw=kvrw, then_ms=4000)
+    rig.player.ini()
+    core = rig.wine.start(rig.player.core, stdin_text="\n")
+    assert wait_for(lambda: rig.player.receipt.exists() and
+                    rig.player.receipt.read_text(encoding="utf-8") == receipt, timeout=120)
+    locker = lock_file(rig.player.receipt)
+    assert core.wait(timeout=240) == 0
+    log = rig.log()
+    assert "using kvrw_result.json (in-game timer)" in log
+    assert (f"judged file could not be removed: {winpath(rig.player.receipt)} (not judged again)"
+            in log)
+    assert rig.where_is(rig.run_id) == "server"
+    assert not (rig.data / "kvrw_result.json").exists()
+    locker.release()
+
+    rig.game_writes()
+    rig.check_ended(rig.race())
+    assert "receipt holds a run judged before (sent as p_" in rig.log()
+    assert not rig.player.receipt.exists()
+    assert len([r for r in rig.server.requests_to("/submit") if rig.run_id.encode() in r.body]) == 1

@@ -160,8 +160,7 @@ def test_a_huge_server_error_still_gives_a_final_card(player, race_server):
     # Sent JSON-escaped, as servers do; whole, it would not fit a process's command line.
     race_server.refuse("周赛已结束" * 8000)
     player.ini(server=race_server.base_url)
-    player.receipt.write_text(receipt_text(), encoding="utf-8")
-    assert player.race().rc == 0
+    assert player.race(receipt=receipt_text()).rc == 0
     [card] = player.card_lines(1)
     message = card[card.index('--msg "') + len('--msg "'):-1]
     assert message.startswith("周赛已结束周赛") and message.endswith("...")

@@ -73,7 +73,7 @@ def test_upload_mode_success_saves_token_and_opens_profile_once(player, race_ser
 
     # A second accepted upload brings a new token but does not open the page again.
     race_server.accept(token="tok 2/+", rank=1, points=150)
-    player.receipt.write_text(receipt_text(), encoding="utf-8")
+    player.receipt.write_text(receipt_text(extra='"run_id":"second",'), encoding="utf-8")
     assert player.upload().rc == 0
     assert (player.data / "profile_token.txt").read_bytes() == b"tok 2/+"
     assert opened_after_the_run(opened_urls) == ["https://site.example/profile?token=tok-1"]
@@ -96,23 +96,38 @@ def test_upload_mode_sends_the_queue_first(player, race_server):
     assert "upload-only result: ok" in player.log()
 
 
-def test_upload_mode_failure_deletes_nothing(player, race_server):
+def test_upload_mode_queues_the_run_and_a_retry_sends_the_same_bytes(player, race_server,
+                                                                      livesplit):
+    """"--upload" judges the run once and hands it to the queue: retried after a gateway error,
+    with LiveSplit reset and the name changed meanwhile, it sends the queued bytes again."""
+    peer = livesplit(style="current", phase="Ended", final=754.56)
     player.ini(server=race_server.base_url)
-    player.receipt.write_text(receipt_text(), encoding="utf-8")
-    (player.data / "kvrw_result.json").write_text(receipt_text("Tunnel"), encoding="utf-8")
-    race_server.refuse("race is closed")
+    player.receipt.write_text(receipt_text(extra='"run_id":"one",'), encoding="utf-8")
+    race_server.answer("/submit", 504, "<html>Gateway Time-out</html>", "text/html")
     r = player.upload()
-    assert r.rc == 2
-    assert "\n上传失败（详见 launcher.log）\n" in r.out
-    assert "using kvrw_result.json (in-game timer)" in player.log()
+    assert r.rc == 2 and "\n上传失败（详见 launcher.log）\n" in r.out
+    log = player.log()
+    assert "livesplit time used: 754.56 (receipt said 812.40)" in log
+    assert "upload failed (server answered 504), saved to pending queue" in log
+    assert not player.receipt.exists()
+    [queued] = player.pending()
+    body = queued.read_bytes()
+    assert len(list((player.data / "receipts").glob("receipt_*.json"))) == 1
 
-    race_server.answer("/submit", 503, "busy")
-    assert player.upload().rc == 2
+    peer.phase, peer.final, peer.last_split, peer.current = "NotRunning", None, None, None
     race_server.stop()
+    player.ini(player="Renamed")
     assert player.upload().rc == 2
-    assert "upload failed (server unreachable), receipt kept for the next try" in player.log()
-    assert player.receipt.exists() and (player.data / "kvrw_result.json").exists()
-    assert not player.pending()
+    assert "pending kept (server unreachable): 1 file(s)" in player.log_since_last_start()
+
+    race_server.start()
+    race_server.accept()
+    assert player.upload().rc == 0
+    sent = race_server.requests_to("/submit")
+    assert [r.body for r in sent] == [body, body]
+    assert [r.key for r in sent] == [hashlib.sha256(body).hexdigest()] * 2
+    assert player.pending() == []
+    assert "pending flushed: 1" in player.log_since_last_start()
 
 
 def test_skip_reports_say_why_a_run_is_not_uploaded(player, race_server, opened_urls):
@@ -150,8 +165,7 @@ def test_finished_run_reaches_the_card_then_queue_and_resend(player, race_server
     ls = livesplit(style="current", phase="Ended", final=754.56)
     player.ini(server=race_server.base_url, livesplit=winpath(player.dir / "LS" / "LiveSplit.exe"))
     race_server.accept(token="tok-9", rank=7, points=95)
-    player.receipt.write_text(receipt_text("ENDING:true", splits=46), encoding="utf-8")
-    r = player.race()
+    r = player.race(receipt=receipt_text("ENDING:true", splits=46))
     assert r.rc == 0
     log = player.log()
     assert in_order(log, ["livesplit tcp server reachable (phase=Ended)", "stage: launching game",
@@ -173,8 +187,7 @@ def test_finished_run_reaches_the_card_then_queue_and_resend(player, race_server
 
     # Server gone: the run is queued and its receipt handed over to the queue.
     race_server.stop()
-    player.receipt.write_text(receipt_text("ENDING:arcade"), encoding="utf-8")
-    player.race()
+    player.race(receipt=receipt_text("ENDING:arcade"))
     log = player.log_since_last_start()
     assert in_order(log, ["upload failed (server unreachable), saved to pending queue",
                           "stage: upload failed, saving pending", "pending saved: ",
@@ -187,11 +200,18 @@ def test_finished_run_reaches_the_card_then_queue_and_resend(player, race_server
     assert player.card_lines(2)[-1].endswith(f'--msg "{NETWORK_ERROR}"')
     assert (player.data / "upload.state").read_bytes() == b"fail"
 
-    # Server back: the next start sends the queued run first, as it was, and removes it.
+    # A server behind a misconfigured proxy answers 404: no verdict on the run, which waits.
     race_server.start()
+    race_server.answer("/submit", 404, '{"error":"Not Found"}')
     player.race()
-    resent = race_server.requests_to("/submit")[-1]
-    assert (resent.body, resent.key) == (payload, hashlib.sha256(payload).hexdigest())
+    assert f"pending kept (server answered 404): {winpath(queued)}" in player.log_since_last_start()
+    assert player.pending() == [queued]
+
+    # Server back: the next start sends the queued run first, as it was, and removes it.
+    race_server.accept()
+    player.race()
+    resent = race_server.requests_to("/submit")[-2:]
+    assert [(r.body, r.key) for r in resent] == [(payload, hashlib.sha256(payload).hexdigest())] * 2
     assert player.pending() == []
     assert "pending flushed: 1" in player.log_since_last_start()
 
@@ -211,8 +231,7 @@ def test_pending_entries_kept_on_trouble_and_set_aside_on_refusal(player, race_s
 
     # Refused: the queued runs and the run just played are kept aside, nothing is lost.
     race_server.refuse("week window closed")
-    player.receipt.write_text(receipt_text(extra='"run_id":"fresh",'), encoding="utf-8")
-    player.race()
+    player.race(receipt=receipt_text(extra='"run_id":"fresh",'))
     assert player.pending() == [] and not player.receipt.exists()
     refused = {p.read_bytes() for p in (pending / "refused").glob("*.json")}
     assert len(refused) == 3 and set(bodies) < refused

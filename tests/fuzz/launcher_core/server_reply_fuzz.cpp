@@ -12,10 +12,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string body = in.ConsumeRemainingBytesAsString();
 
     const SubmitReply reply = parse_submit_reply(body);
-    // Trouble means "send it again later": never for a run the server took.
-    if (reply.accepted) FUZZ_CHECK(!is_server_trouble(status, reply));
+    const SubmitVerdict verdict = submit_verdict(status, reply);
+    FUZZ_CHECK((verdict == SubmitVerdict::accepted) == reply.accepted);
     // An answer that judged nothing (an error page, bytes cut short) is never a refusal.
-    if (!reply.verdict) FUZZ_CHECK(reply.accepted || is_server_trouble(status, reply));
+    if (verdict == SubmitVerdict::refused) FUZZ_CHECK(reply.refused || !reply.error.empty());
     if (reply.token) FUZZ_CHECK(reply.token->size() < body.size());
     FUZZ_CHECK(reply.error.size() < body.size() || reply.error.empty());
 

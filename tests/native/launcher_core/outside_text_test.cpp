@@ -83,20 +83,15 @@ TEST(SubmitReply, AnswersWithoutVerdictAreTroubleNotRefusals) {
     // An error page, a proxy's login page or bytes cut short say nothing about the run: it is
     // kept for another try instead of being given up.
     for (const char* page : {"", "<html>Login to the hotel network</html>", "{\"acc", "\x01\x02",
-                             "{\"ok\":false}", "{\"accepted\" true}"}) {
-        const SubmitReply r = parse_submit_reply(page);
-        EXPECT_FALSE(r.verdict) << page;
-        EXPECT_TRUE(is_server_trouble(200, r)) << page;
-    }
+                             "{\"ok\":false}", "{\"accepted\" true}"})
+        EXPECT_EQ(submit_verdict(200, parse_submit_reply(page)), SubmitVerdict::none) << page;
     for (const char* verdict : {"{\"accepted\":false}", "{\"accepted\" : false,\"x\":1}",
-                                "{\"error\":\"week window closed\"}", "{\"accepted\": true}"}) {
-        const SubmitReply r = parse_submit_reply(verdict);
-        EXPECT_TRUE(r.verdict) << verdict;
-        EXPECT_FALSE(is_server_trouble(200, r)) << verdict;
-        EXPECT_FALSE(is_server_trouble(400, r)) << verdict;
+                                "{\"error\":\"week window closed\"}"}) {
+        EXPECT_EQ(submit_verdict(200, parse_submit_reply(verdict)), SubmitVerdict::refused)
+            << verdict;
+        EXPECT_EQ(submit_verdict(400, parse_submit_reply(verdict)), SubmitVerdict::refused)
+            << verdict;
     }
-    EXPECT_TRUE(is_trouble_status(503));
-    EXPECT_FALSE(is_trouble_status(404));
 }
 
 TEST(WeekFiles, OnlySoundAnswersReplaceTheCachedCopy) {

@@ -123,13 +123,27 @@ TEST(SubmitReply, TokenRankPointsAndError) {
     EXPECT_FALSE(r.points.has_value());
 }
 
-TEST(SubmitReply, ServerTroubleIsNoVerdict) {
-    const SubmitReply refused = parse_submit_reply("{\"error\":\"Level 0\"}");
-    for (int status : {408, 429, 500, 502, 503})
-        EXPECT_TRUE(is_server_trouble(status, refused)) << status;
-    for (int status : {200, 400, 403, 404, 409})
-        EXPECT_FALSE(is_server_trouble(status, refused)) << status;
-    EXPECT_FALSE(is_server_trouble(500, parse_submit_reply("{\"accepted\":true}")));
+TEST(SubmitReply, OnlyAnExplicitVerdictRefusesARun) {
+    const auto verdict = [](int status, const char* body) {
+        return submit_verdict(status, parse_submit_reply(body));
+    };
+    const char* framework_404 = "{\"error\":\"Not Found\"}";
+    const char* not_accepted = "{\"accepted\" : false,\"x\":1}";
+    for (int status : {200, 201, 400, 422}) {
+        EXPECT_EQ(verdict(status, framework_404), SubmitVerdict::refused) << status;
+        EXPECT_EQ(verdict(status, not_accepted), SubmitVerdict::refused) << status;
+    }
+    // A proxy, a login wall, a wrong path, a server still on the same key, a body too large, an
+    // overloaded or failing server: none of them judged the run, which waits to be sent again.
+    for (int status : {301, 302, 401, 403, 404, 405, 408, 409, 413, 429, 500, 502, 503, 504}) {
+        EXPECT_EQ(verdict(status, framework_404), SubmitVerdict::none) << status;
+        EXPECT_EQ(verdict(status, not_accepted), SubmitVerdict::none) << status;
+        // A refusal the server gives only for a run that cannot count stands whatever the status.
+        EXPECT_EQ(verdict(status, "{\"error\":\"week window closed\"}"), SubmitVerdict::refused)
+            << status;
+        EXPECT_EQ(verdict(status, "{\"accepted\":true}"), SubmitVerdict::accepted) << status;
+    }
+    EXPECT_EQ(verdict(200, "{\"accepted\":null}"), SubmitVerdict::none);
 }
 
 TEST(WeekSeed, QuotedOrBare) {
@@ -171,12 +185,12 @@ TEST(FinalCard, PlanForEveryOutcome) {
     o.ending = "true";
     o.rank = 3;
     o.points = 120;
-    o.payload = "{}";
+    o.entry = "C:\\data\\pending\\p_1.json";
 
     o.result = UploadResult::accepted;
     FinalReportPlan p = plan_final_report(o);
     EXPECT_EQ(p.stage_line, "stage: upload done (ok=1)");
-    EXPECT_FALSE(p.queue);
+    EXPECT_EQ(p.pending_line, "");
     EXPECT_TRUE(p.card.ok);
     EXPECT_EQ(p.card.kind, "uploaded");
 
@@ -184,17 +198,22 @@ TEST(FinalCard, PlanForEveryOutcome) {
         o.result = r;
         p = plan_final_report(o);
         EXPECT_EQ(p.stage_line, "stage: upload failed, saving pending");
-        EXPECT_TRUE(p.queue);
+        EXPECT_EQ(p.pending_line, "pending saved: C:\\data\\pending\\p_1.json");
         EXPECT_EQ(p.card.kind, "network");
         EXPECT_EQ(p.card.message,
                   "Network error. Result saved locally - it will retry next launch.");
     }
+    // Not queued, so not sent: the card must not promise a retry.
+    o.result = UploadResult::not_queued;
+    p = plan_final_report(o);
+    EXPECT_EQ(p.pending_line, "");
+    EXPECT_EQ(p.card.message, "Network error. The result could not be saved - see launcher.log.");
 
     o.result = UploadResult::refused;
     o.error = "week window closed";
     p = plan_final_report(o);
     EXPECT_EQ(p.stage_line, "stage: upload done (ok=0)");
-    EXPECT_FALSE(p.queue);
+    EXPECT_EQ(p.pending_line, "");
     EXPECT_EQ(p.card.message, "This week has ended - result not counted");
     o.error = "banned";
     EXPECT_EQ(p.card.kind, "rejected");
@@ -205,7 +224,7 @@ TEST(FinalCard, PlanForEveryOutcome) {
         o.result = r;
         p = plan_final_report(o);
         EXPECT_EQ(p.stage_line, "stage: run not finished, nothing queued");
-        EXPECT_FALSE(p.queue);
+        EXPECT_EQ(p.pending_line, "");
         EXPECT_EQ(p.card.kind, "unfinished");
         EXPECT_EQ(p.card.message, "No finish detected - this run will not count.");
     }
@@ -272,6 +291,6 @@ TEST(DatedNames, PendingAndArchiveNames) {
     t.tm_min = 5;
     t.tm_sec = 3;
     EXPECT_EQ(pending_file_name(t), "p_20261008_070503.json");
-    EXPECT_EQ(archived_receipt_name(t), "receipt_20261008_070503.json");
+    EXPECT_EQ(archived_file_name("receipt", t), "receipt_20261008_070503.json");
     EXPECT_EQ(numbered_variant("p_20261008_070503.json", 2), "p_20261008_070503_2.json");
 }
