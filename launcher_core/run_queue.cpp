@@ -261,6 +261,18 @@ std::string queue_run(Road& r, const std::string& payload, const std::vector<con
     return line.entry;
 }
 
+// A run that did not count, so no later race run judges it (or the file beside it) again.
+void remember_skipped(Road& r, const std::vector<const RunFile*>& given) {
+    if (!r.ledger_readable) return;
+    LedgerLine line{RunState::skipped, "-", {}};
+    for (const RunFile* f : given)
+        if (const std::string mark = f->mark(); !mark.empty() && !run_judged_from(r.ledger, mark))
+            line.marks.push_back(mark);
+    if (line.marks.empty()) return;
+    r.ledger.push_back(line);
+    if (!r.save_ledger()) r.ledger.pop_back();
+}
+
 struct Taken {
     UploadOutcome outcome;
     std::string entry; // this run's queue entry, when it was queued
@@ -289,11 +301,7 @@ Taken take_run(Road& r, const RunContext& ctx, Start start, bool queue_held_runs
         if (!j.skip_reason.empty() && !queued_instead) r.io.report_skip(j.player, j.skip_reason);
         const bool judged =
             j.verdict == RunVerdict::invalid_receipt || j.verdict == RunVerdict::not_finished;
-        if (judged && r.ledger_readable) {
-            const RunFile& source = judged_from_result(files) ? files.result : files.receipt;
-            r.ledger.push_back({RunState::skipped, "-", {source.mark()}});
-            if (!r.save_ledger()) r.ledger.pop_back();
-        }
+        if (judged) remember_skipped(r, judged_files(files));
         return t;
     }
     t.outcome.difficulty = j.difficulty;
