@@ -100,7 +100,7 @@ void switch_overlay_off(const LauncherConfig& cfg) {
 }
 
 // Evaluation and upload while the progress card watches upload.state.
-bool upload_with_progress_card(const LauncherConfig& cfg, unsigned long long launch_began) {
+bool upload_with_progress_card(const LauncherConfig& cfg, const UploadRun& run) {
     write_upload_state(cfg, "uploading");
     const std::string card = app_dir() + "kvr_result.exe";
     kvr::StartedProcess progress;
@@ -108,7 +108,7 @@ bool upload_with_progress_card(const LauncherConfig& cfg, unsigned long long lau
         kvr::start_process("\"" + card + "\" --mode progress --state \"" +
                                data_file(cfg, "upload.state") + "\"",
                            "", 0, progress);
-    const bool ok = evaluate_and_upload(cfg, {UploadMode::race_run, launch_began});
+    const bool ok = evaluate_and_upload(cfg, run);
     write_upload_state(cfg, ok ? "done" : "fail");
     if (progress.process) {
         kvr::wait_process(progress, 4000);
@@ -137,12 +137,13 @@ int run_race() {
 
     livesplit_early_start(cfg);
     log_line("difficulty chooser skipped (in-game difficulty is authoritative)");
-    livesplit_start_and_probe(cfg);
+    UploadRun run{UploadMode::race_run};
+    run.livesplit_before = livesplit_start_and_probe(cfg);
     sync_weekly_data(cfg);
     switch_overlay_off(cfg);
     flush_pending_queue(cfg);
 
-    const unsigned long long launch_began = kvr::file_time_now();
+    run.launch_began = kvr::file_time_now();
     write_launch_state(cfg, "launching");
     log_line("stage: launching game");
     const int launch_result = launch_game_and_wait(cfg);
@@ -151,7 +152,7 @@ int run_race() {
 
     write_launch_state(cfg, "uploading");
     log_line("stage: uploading");
-    const bool uploaded = upload_with_progress_card(cfg, launch_began);
+    const bool uploaded = upload_with_progress_card(cfg, run);
     report_outcome(cfg, uploaded);
 
     write_launch_state(cfg, "done");

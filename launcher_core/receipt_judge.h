@@ -16,6 +16,10 @@
 //   one of arcade/main/true gets the settled ending, and for a plain receipt LiveSplit's time
 //   replaces "total". A value is only spliced when it is quoted ("status", "ending") so that a
 //   bare value never makes the splice reach into the next key.
+// - LiveSplit's time replaces "total" only when LiveSplit saw the run end: its phase after the
+//   game is "Ended" (before that, its time is a split before the end or a timer still counting),
+//   and that end is not one left from before the game ("Ended" then already, with the same
+//   time: LiveSplit stays "Ended" until it is reset). Otherwise the receipt's total stands.
 // - The difficulty, ending and total reported for the result card are the ones the server gets
 //   in the payload: a receipt without an "ending" key reports none.
 #pragma once
@@ -34,8 +38,9 @@ struct RunInputs {
     std::optional<std::string> text;     // the source's content; nothing when it could not be read
     bool kvrw_result_unreadable = false; // it exists, but could not be read (the receipt is used)
     bool kvrw_result_stale = false;      // it is older than this run: a leftover, not judged
-    LiveSplitReading livesplit;
-    std::string player; // UTF-8; "anonymous" is used when empty
+    LiveSplitReading livesplit;          // after the game
+    LiveSplitReading livesplit_before;   // before the game (race run); empty when not read
+    std::string player;                  // UTF-8; "anonymous" is used when empty
     std::string player_id;
     std::string difficulty; // the configured one; "normal" is used when empty
 };

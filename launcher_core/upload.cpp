@@ -42,6 +42,7 @@ bool read_kvrw_result(const std::string& path, std::string& text, bool& unreadab
 RunInputs gather_inputs(const LauncherConfig& cfg, const UploadRun& run) {
     RunInputs in;
     in.livesplit = read_livesplit();
+    in.livesplit_before = run.livesplit_before;
     in.server_configured = !kvr::strip_trailing_slashes(cfg.server).empty();
     const std::string kvrw_result = data_file(cfg, "kvrw_result.json");
     // Left from an earlier run (refused, skipped, or judged by a launcher that was ended), it

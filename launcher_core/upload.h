@@ -9,6 +9,7 @@
 // "--upload" never queues: the receipt is kept for the next try unless the server accepted it.
 #pragma once
 #include "launcher_core/config.h"
+#include "launcher_core/livesplit_text.h"
 #include "launcher_core/upload_outcome.h"
 
 enum class UploadMode { race_run, upload_only };
@@ -22,6 +23,8 @@ struct UploadRun {
     unsigned long long launch_began = 0;
     // The pending queue held runs just now: a missing receipt is then no news for the server.
     bool queue_held_runs = false;
+    // Race run: what LiveSplit showed before the game (an end it showed then is not this run's).
+    LiveSplitReading livesplit_before;
 };
 
 // True only when the server accepted the run. The outcome tells the rest (why not, the answer).
