@@ -54,4 +54,15 @@ std::vector<std::string_view> split(std::string_view s, char sep) {
     return fields;
 }
 
+std::string quoted_argument(std::string_view value, size_t max_bytes) {
+    std::string v;
+    for (const char c : value.substr(0, max_bytes))
+        if (c != '"') v += c;
+    size_t trailing = 0;
+    while (trailing < v.size() && v[v.size() - 1 - trailing] == '\\')
+        ++trailing;
+    v.append(trailing, '\\');
+    return "\"" + v + "\"";
+}
+
 } // namespace kvr

@@ -26,4 +26,9 @@ bool contains(std::string_view s, std::string_view part);
 // gives one empty field. The views point into `s`.
 std::vector<std::string_view> split(std::string_view s, char sep);
 
+// One command-line argument in double quotes, at most `max_bytes` of `value`: double quotes are
+// dropped and backslashes before the closing quote doubled, since an odd run of them would
+// escape it. It then arrives as one argument, whatever it holds.
+std::string quoted_argument(std::string_view value, size_t max_bytes = std::string_view::npos);
+
 } // namespace kvr

@@ -37,19 +37,6 @@ std::string card_message(std::string_view error) {
     return cut_text(kvr::trim(line), kMaxCardMessageChars);
 }
 
-// One quoted command-line argument, at most `max_bytes` long: quotes dropped; backslashes before
-// the closing quote doubled, since an odd run of them would escape it.
-std::string quoted(std::string_view value, size_t max_bytes) {
-    std::string v;
-    for (const char c : value.substr(0, max_bytes))
-        if (c != '"') v += c;
-    size_t trailing = 0;
-    while (trailing < v.size() && v[v.size() - 1 - trailing] == '\\')
-        ++trailing;
-    v.append(trailing, '\\');
-    return "\"" + v + "\"";
-}
-
 } // namespace
 
 FinalReportPlan plan_final_report(const UploadOutcome& o) {
@@ -105,16 +92,16 @@ FinalReportPlan plan_final_report(const UploadOutcome& o) {
 
 std::string final_card_command_line(std::string_view card_exe, const FinalCard& card) {
     const size_t limit = kMaxCardValueBytes;
-    std::string cmd = quoted(card_exe, card_exe.size());
-    cmd += " --ok " + quoted(card.ok ? "1" : "0", limit);
-    cmd += " --kind " + quoted(card.kind, limit);
-    cmd += " --total " + quoted(card.total, limit);
-    cmd += " --difficulty " + quoted(card.difficulty, limit);
-    cmd += " --ending " + quoted(card.ending, limit);
-    cmd += " --rank " + quoted(std::to_string(card.rank), limit);
-    cmd += " --points " + quoted(std::to_string(card.points), limit);
+    std::string cmd = kvr::quoted_argument(card_exe);
+    cmd += " --ok " + kvr::quoted_argument(card.ok ? "1" : "0", limit);
+    cmd += " --kind " + kvr::quoted_argument(card.kind, limit);
+    cmd += " --total " + kvr::quoted_argument(card.total, limit);
+    cmd += " --difficulty " + kvr::quoted_argument(card.difficulty, limit);
+    cmd += " --ending " + kvr::quoted_argument(card.ending, limit);
+    cmd += " --rank " + kvr::quoted_argument(std::to_string(card.rank), limit);
+    cmd += " --points " + kvr::quoted_argument(std::to_string(card.points), limit);
     // The message was cut to whole characters already; this bound only guards the line.
-    cmd += " --msg " + quoted(card.message, kMaxCardMessageChars * 4 + 3);
+    cmd += " --msg " + kvr::quoted_argument(card.message, kMaxCardMessageChars * 4 + 3);
     return cmd;
 }
 

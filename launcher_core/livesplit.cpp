@@ -31,11 +31,12 @@ const char kReminderText[] =
     "\n\n点「确定」继续进入游戏。";
 
 // What the server the player should restart did: connected but silent, or it took no
-// connection at all. A switched-off server refuses at once instead.
+// connection at all. A switched-off server refuses at once instead. A newer LiveSplit can serve
+// WebSocket on the same port instead, which answers nothing to text commands.
 const char kRestartText[] =
     "提醒：LiveSplit 的计时服务器没有回应，可能卡住了。\n\n建议关掉 LiveSplit 再重新打开，然后：\n"
-    "右键 LiveSplit → Control → Start TCP Server\n\n这个不影响启动游戏，成绩照常上传。"
-    "\n\n点「确定」继续进入游戏。";
+    "右键 LiveSplit → Control → Start TCP Server\n（选 TCP Server，不要选 WebSocket Server）"
+    "\n\n这个不影响启动游戏，成绩照常上传。\n\n点「确定」继续进入游戏。";
 
 enum class Reply {
     answered,     // a non-empty line came back
@@ -152,9 +153,24 @@ unsigned long running_livesplit() {
     return kvr::find_process_by_name(L"LiveSplit.exe");
 }
 
+// LiveSplit's directory: the executable's path up to its last backslash; empty without one.
+std::string livesplit_dir(const std::string& livesplit_exe) {
+    const size_t cut = livesplit_exe.rfind('\\');
+    return cut == std::string::npos ? std::string() : livesplit_exe.substr(0, cut);
+}
+
+std::string race_layout_in(const std::string& dir) {
+    return dir + "\\mirelle.lsl";
+}
+
+// On the race splits, and on the race layout when LiveSplit's folder holds it: "-l" shows it
+// whatever settings.cfg says (LiveSplit writes that file back from memory when it exits).
 bool start_livesplit(const LauncherConfig& cfg, unsigned long& error) {
+    const std::string dir = livesplit_dir(cfg.livesplit);
+    std::string layout = dir.empty() ? std::string() : race_layout_in(dir);
+    if (!layout.empty() && !kvr::path_exists(layout)) layout.clear();
     kvr::StartedProcess started;
-    if (!kvr::start_process("\"" + cfg.livesplit + "\" \"" + cfg.livesplit_lss + "\"", "", 0,
+    if (!kvr::start_process(livesplit_command_line(cfg.livesplit, cfg.livesplit_lss, layout), "", 0,
                             started)) {
         error = started.error;
         return false;
@@ -185,7 +201,7 @@ void start_step(LauncherConfig& cfg) {
 // Waits for the TCP server, which the player may still have to switch on. A server that takes
 // the connection but stays silent, or never completes it, is not retried: it would cost the
 // time-out on every attempt, and switching the server on is not what it needs.
-void probe_step() {
+LiveSplitReading probe_step() {
     Reply r = Reply::none;
     for (int attempt = 0; attempt < kProbeAttempts; ++attempt) {
         if (attempt > 0) Sleep(kProbePauseMs);
@@ -193,19 +209,22 @@ void probe_step() {
         r = query("getcurrenttimerphase", phase);
         if (r == Reply::answered) {
             log_line("livesplit tcp server reachable (phase=%s)", log_safe(phase).c_str());
-            return;
+            // An attempt LiveSplit ended stays "Ended" until the player resets it; its time,
+            // read now, tells that end from the end of the run to come.
+            return phase == "Ended" ? read_livesplit() : LiveSplitReading{phase, std::nullopt};
         }
         if (r == Reply::silent || r == Reply::not_accepted) break;
     }
     if (r == Reply::none) {
         log_line("WARNING: livesplit tcp server not reachable");
         show_message_box(kReminderText, BoxIcon::information);
-        return;
+        return {};
     }
     log_line(r == Reply::silent
                  ? "WARNING: livesplit tcp server connected but did not answer within 3 s"
                  : "WARNING: livesplit tcp server did not accept the connection within 3 s");
     show_message_box(kRestartText, BoxIcon::information);
+    return {};
 }
 
 } // namespace
@@ -252,13 +271,12 @@ bool livesplit_read_run_time(double& seconds) {
 }
 
 void fix_livesplit_layout(const std::string& livesplit_exe) {
-    const size_t cut = livesplit_exe.rfind('\\');
-    if (cut == std::string::npos) return;
-    const std::string dir = livesplit_exe.substr(0, cut);
+    const std::string dir = livesplit_dir(livesplit_exe);
+    if (dir.empty()) return;
     const std::string settings = dir + "\\settings.cfg";
     std::string text;
     if (!kvr::read_file(settings, text) || text.empty()) return;
-    const std::string wanted = dir + "\\mirelle.lsl";
+    const std::string wanted = race_layout_in(dir);
     const LayoutFix fix = point_layout_at(text, wanted);
     if (!fix.changed) return;
     // LiveSplit's only copy of its settings: replaced whole or not at all.
@@ -282,7 +300,8 @@ void livesplit_early_start(LauncherConfig& cfg) {
     console_print("LiveSplit loading in background, please wait 1-3s...\n");
 }
 
-void livesplit_start_and_probe(LauncherConfig& cfg) {
+LiveSplitReading livesplit_start_and_probe(LauncherConfig& cfg) {
     if (!cfg.livesplit.empty() && !cfg.livesplit_lss.empty()) start_step(cfg);
-    if (!cfg.livesplit.empty()) probe_step();
+    if (cfg.livesplit.empty()) return {};
+    return probe_step();
 }

@@ -17,5 +17,7 @@ LiveSplitReading read_livesplit();
 void fix_livesplit_layout(const std::string& livesplit_exe);
 
 // Race-run steps: the early start (before the chooser line), then the start and the probe.
+// The probe's reading (its phase, and the time of an attempt that has already ended) is what
+// LiveSplit showed before the game; empty when it did not answer or is not configured.
 void livesplit_early_start(LauncherConfig& cfg);
-void livesplit_start_and_probe(LauncherConfig& cfg);
+LiveSplitReading livesplit_start_and_probe(LauncherConfig& cfg);

@@ -53,19 +53,31 @@ std::optional<double> parse_livesplit_time(std::string_view reply) {
     }
     parts.push_back(rest);
 
-    int hours = 0, minutes = 0;
+    int days = 0, hours = 0, minutes = 0;
     double seconds = 0.0;
     if (parts.size() == 3) {
-        if (!whole_int(parts[0], hours) || !whole_int(parts[1], minutes)) return std::nullopt;
+        std::string_view h = parts[0];
+        if (const size_t dot = h.find('.'); dot != std::string_view::npos) {
+            if (!whole_int(h.substr(0, dot), days)) return std::nullopt;
+            h.remove_prefix(dot + 1);
+        }
+        if (!whole_int(h, hours) || !whole_int(parts[1], minutes)) return std::nullopt;
     } else if (parts.size() == 2) {
         if (!whole_int(parts[0], minutes)) return std::nullopt;
     } else {
         return std::nullopt;
     }
     if (!whole_double(parts.back(), seconds)) return std::nullopt;
-    const double value = hours * 3600.0 + minutes * 60.0 + seconds;
+    const double value = days * 86400.0 + hours * 3600.0 + minutes * 60.0 + seconds;
     if (!(value > 0.0)) return std::nullopt;
     return value;
+}
+
+std::string livesplit_command_line(std::string_view exe, std::string_view splits,
+                                   std::string_view layout) {
+    std::string cmd = kvr::quoted_argument(exe) + " -s " + kvr::quoted_argument(splits);
+    if (!layout.empty()) cmd += " -l " + kvr::quoted_argument(layout);
+    return cmd;
 }
 
 std::string livesplit_reply_line(std::string_view received) {

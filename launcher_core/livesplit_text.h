@@ -1,9 +1,10 @@
 // What the launcher reads from LiveSplit's TCP server and writes into its settings.cfg.
 //
-// Times: LiveSplit answers "h:m:s" (current builds: "00:12:34.5600000") or "m:s" (older builds:
-// "12:34.56"); the seconds may carry a fraction. "-" (current) and "0.00" (older) mean no time.
-// A value is only taken when it is above zero; a negative time (a timer counting down from an
-// offset) is no time either.
+// Times: current builds answer "[d.]hh:mm:ss[.fffffff]" ("00:12:34.5600000"; "00:12:34" when the
+// fraction is zero; "1.02:03:04.5000000" from a day on), older builds "m:ss.ff" or "h:mm:ss.ff"
+// ("12:34.56", "26:03:04.50"). "-" (current) and "0.00" (older) mean no time. A value is only
+// taken when it is above zero; a negative time (a timer counting down from an offset) is no
+// time either. Every time is in the timing method LiveSplit is set to (real or game time).
 #pragma once
 #include <optional>
 #include <string>
@@ -11,11 +12,17 @@
 
 std::optional<double> parse_livesplit_time(std::string_view reply);
 
-// What LiveSplit said after a run.
+// What LiveSplit said at one moment (before the game, or after it).
 struct LiveSplitReading {
     std::string phase;          // reply to "getcurrenttimerphase"; empty when none came
     std::optional<double> time; // the run time, in seconds
 };
+
+// LiveSplit's command line. LiveSplit reads a splits file only behind "-s" and a layout only
+// behind "-l" (a bare path is ignored, and it opens the player's last splits instead); an empty
+// layout adds no "-l".
+std::string livesplit_command_line(std::string_view exe, std::string_view splits,
+                                   std::string_view layout);
 
 // The one line of a reply: everything before the first line feed, trimmed of blanks, tabs, CR
 // and LF (older builds end replies with "\r\n", current ones with "\n").

@@ -135,22 +135,22 @@ int run_race() {
 
     livesplit_early_start(cfg);
     log_line("difficulty chooser skipped (in-game difficulty is authoritative)");
-    livesplit_start_and_probe(cfg);
+    UploadRun run{UploadMode::race_run};
+    run.livesplit_before = livesplit_start_and_probe(cfg);
     sync_weekly_data(cfg);
     switch_overlay_off(cfg);
     flush_pending_queue(cfg);
 
-    const unsigned long long launch_began = kvr::file_time_now();
+    run.launch_began = kvr::file_time_now();
     write_launch_state(cfg, "launching");
     log_line("stage: launching game");
     const int launch_result = launch_game_and_wait(cfg);
     log_line("stage: game closed (launch result=%d), archiving receipt", launch_result);
-    const bool archived = archive_receipt(cfg);
+    run.receipt_archived = archive_receipt(cfg);
 
     write_launch_state(cfg, "uploading");
     log_line("stage: uploading");
-    report_outcome(cfg,
-                   upload_with_progress_card(cfg, {UploadMode::race_run, launch_began, archived}));
+    report_outcome(cfg, upload_with_progress_card(cfg, run));
 
     write_launch_state(cfg, "done");
     log_line("=== KVR launcher done ===");

@@ -119,13 +119,31 @@ void cross_check(RunJudgement& j, const LiveSplitReading& ls, double last_split)
             "WARN: livesplit stopped before last split (likely early stop, review manually)");
 }
 
-void settle_time(RunJudgement& j, ReceiptSource source, const LiveSplitReading& ls) {
+// The phase as the log shows it.
+std::string shown_phase(const LiveSplitReading& ls) {
+    return ls.phase.empty() ? "(none)" : log_safe(ls.phase);
+}
+
+void settle_time(RunJudgement& j, ReceiptSource source, const LiveSplitReading& ls,
+                 const LiveSplitReading& before) {
     if (source == ReceiptSource::kvrw_result) {
         j.log.emplace_back("mod in-game time is authoritative, livesplit only cross-checked");
         return;
     }
     if (!ls.time) {
         j.log.emplace_back("livesplit time unavailable, using receipt time");
+        return;
+    }
+    if (ls.phase != "Ended") {
+        j.log.push_back(format_text("livesplit has not ended (phase %s), its time is not the "
+                                    "run's: using receipt time",
+                                    shown_phase(ls).c_str()));
+        return;
+    }
+    if (before.phase == "Ended" && before.time == ls.time) {
+        j.log.push_back(format_text("livesplit had already ended before the game at %.2f: an "
+                                    "earlier attempt's time, using receipt time",
+                                    *ls.time));
         return;
     }
     const auto span = bare_value_span(j.text, "\"total\":");
@@ -194,8 +212,7 @@ RunJudgement judge_run(const RunInputs& in) {
                     "run not finished: receipt has no ENDING marker (crashed before ending?)",
                     "run not finished (no ending screen)");
 
-    j.log.push_back(format_text("livesplit phase: %s",
-                                ls.phase.empty() ? "(none)" : log_safe(ls.phase).c_str()));
+    j.log.push_back(format_text("livesplit phase: %s", shown_phase(ls).c_str()));
     const SplitScan scan = scan_splits(j.text);
     if (ls.phase != "Ended" && !scan.ending_seen)
         return skip(std::move(j), RunVerdict::not_finished,
@@ -213,7 +230,7 @@ RunJudgement judge_run(const RunInputs& in) {
                                 log_safe(scan.last_map).c_str(), scan.last_time));
 
     cross_check(j, ls, last_split_time(j.text));
-    settle_time(j, in.source, ls);
+    settle_time(j, in.source, ls, in.livesplit_before);
 
     settle_difficulty(j, in.difficulty);
     j.payload = submit_payload(j.player, in.player_id, j.difficulty, j.text);

@@ -34,9 +34,10 @@ struct RunInputs {
     std::optional<std::string> text;     // the source's content; nothing when it could not be read
     bool kvrw_result_unreadable = false; // it exists, but could not be read (the receipt is used)
     bool kvrw_result_stale = false;      // it is older than this run: a leftover, not judged
-    LiveSplitReading livesplit;
-    bool livesplit_asked = true; // false for a run left by an earlier start: no timer is its
-    std::string player;          // UTF-8; "anonymous" is used when empty
+    LiveSplitReading livesplit;        // after the game
+    bool livesplit_asked = true;       // false for a run left by an earlier start: no timer is its
+    LiveSplitReading livesplit_before; // before the game (race run); empty when not read
+    std::string player;                // UTF-8; "anonymous" is used when empty
     std::string player_id;
     std::string difficulty; // the configured one; "normal" is used when empty
 };

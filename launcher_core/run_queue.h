@@ -75,7 +75,8 @@ struct RunContext {
     // LiveSplit after the game; nothing when it is not asked (a run left by an earlier start:
     // the timer says nothing about it).
     std::optional<LiveSplitReading> livesplit;
-    std::string player; // UTF-8
+    LiveSplitReading livesplit_before; // race run: what it showed before the game
+    std::string player;                // UTF-8
     std::string player_id;
     std::string difficulty;
     // Race run after the game: when its launch began. A kvrw_result.json written before then is a

@@ -21,6 +21,7 @@ RunContext context_of(const LauncherConfig& cfg, const UploadRun& run) {
     ctx.player = cfg.player;
     if (ctx.server_configured) ctx.player_id = detect_steam_account().steam_id;
     ctx.difficulty = cfg.difficulty;
+    ctx.livesplit_before = run.livesplit_before;
     ctx.launch_began = run.launch_began;
     ctx.receipt_archived = run.receipt_archived;
     return ctx;

@@ -16,6 +16,8 @@ struct UploadRun {
     unsigned long long launch_began = 0;
     // Race run: the archive stage kept a copy of the receipt already.
     bool receipt_archived = false;
+    // Race run: what LiveSplit showed before the game (an end it showed then is not this run's).
+    LiveSplitReading livesplit_before;
 };
 
 // The race run's archive stage (see run_queue.h).

@@ -162,10 +162,10 @@ def player(wine, player_dir, tmp_path):
 
 
 def game_leaves(game_exe: Path, files: dict, before_ms=1200, then_ms=0):
-    """The fake game's script: it runs `before_ms`, then writes each file of `files` (name ->
-    (content as text or bytes, or None for none; target)) as the in-game script does, stays
-    `then_ms` more and exits."""
-    lines = [f"sleep {before_ms}"]
+    """The fake game's script: it notes that it started ("started.txt" beside it), runs
+    `before_ms`, then writes each file of `files` (name -> (content as text or bytes, or None for
+    none; target)) as the in-game script does, stays `then_ms` more and exits."""
+    lines = ["write started.txt up", f"sleep {before_ms}"]
     for name, (content, target) in files.items():
         if content is None:
             continue

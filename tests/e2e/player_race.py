@@ -117,14 +117,16 @@ class PlayerRace:
         shutil.copy(find_exe("kvr_cmdline_recorder.exe"), self.livesplit_dir / "LiveSplit.exe")
         (self.livesplit_dir / "LiveSplit.stay").write_text("600000")  # stays up like LiveSplit
         (self.livesplit_dir / "settings.cfg").write_text(
-            '<?xml version="1.0"?><Settings><LayoutPath>C:\\old.lsl</LayoutPath></Settings>',
-            encoding="utf-8")
+            '<?xml version="1.0" encoding="UTF-8"?><Settings version="1.8.17"><RecentLayouts>'
+            '<LayoutPath>C:\\old.lsl</LayoutPath></RecentLayouts></Settings>', encoding="utf-8")
         self.server.answer("/week/current", 200, json.dumps(WEEK))
         self.server.answer("/leaderboard.tsv", 200, BOARD, "text/tab-separated-values")
         self.server.accept(token="tok-demo", rank=2, points=120)
         self.server.start()
+        # Reset before each race, ended as the game writes its receipt.
         self.livesplit = LiveSplitPeer(style="current", phase="Ended", final=RUN_TIME,
-                                       last_split=RUN_TIME).start()
+                                       last_split=RUN_TIME,
+                                       ends_when=(self.data / "receipt.json").exists).start()
         # A message box would stop the race until someone answers it: answer it and keep it.
         self.boxes = BoxCloser(self.wine, self.base / "boxes", 1800)
         # A desktop behind the windows, so the screenshots show what a player's screen shows.

@@ -1,15 +1,21 @@
 """LiveSplit around a race run under Wine: the layout setting, starting it before the game, the
 TCP probe, and which of its times is uploaded (current and older server replies)."""
+import pytest
+
 from conftest import wait_for, winpath
 from peer_fixtures import (livesplit, player, race_server, receipt_text,  # noqa: F401
                            stand_in, started_lines)
 
-SETTINGS = ('<?xml version="1.0" encoding="UTF-8"?>\r\n<Settings>\r\n'
-            '  <LayoutPath>C:\\Users\\me\\old.lsl</LayoutPath>\r\n  <RecentSplits />\r\n'
+# As LiveSplit writes it: its recent layouts, the last one the layout it opens.
+SETTINGS = ('<?xml version="1.0" encoding="UTF-8"?>\r\n<Settings version="1.8.17">\r\n'
+            '  <RecentSplits />\r\n  <RecentLayouts>\r\n'
+            '    <LayoutPath>C:\\Users\\me\\old.lsl</LayoutPath>\r\n'
+            '    <LayoutPath>D:\\layouts\\mine.lsl</LayoutPath>\r\n'
+            '  </RecentLayouts>\r\n  <LastComparison>Personal Best</LastComparison>\r\n'
             '</Settings>\r\n')
 RESTART = ("提醒：LiveSplit 的计时服务器没有回应，可能卡住了。\n\n建议关掉 LiveSplit 再重新打开，然后：\n"
-           "右键 LiveSplit → Control → Start TCP Server\n\n这个不影响启动游戏，成绩照常上传。"
-           "\n\n点「确定」继续进入游戏。")
+           "右键 LiveSplit → Control → Start TCP Server\n（选 TCP Server，不要选 WebSocket Server）"
+           "\n\n这个不影响启动游戏，成绩照常上传。\n\n点「确定」继续进入游戏。")
 
 
 def test_layout_is_fixed_once_and_then_left_alone(player, livesplit):
@@ -21,7 +27,9 @@ def test_layout_is_fixed_once_and_then_left_alone(player, livesplit):
     player.ini(livesplit=winpath(folder / "LiveSplit.exe"))
     player.race()
     wanted = winpath(folder) + "\\mirelle.lsl"
-    assert settings.read_bytes() == SETTINGS.replace("C:\\Users\\me\\old.lsl", wanted).encode()
+    # Every recent layout becomes the race layout.
+    assert settings.read_bytes() == SETTINGS.replace("C:\\Users\\me\\old.lsl", wanted).replace(
+        "D:\\layouts\\mine.lsl", wanted).encode()
     assert f"livesplit layout path fixed to {wanted}\n" in player.log()
     assert "livesplit tcp server reachable (phase=NotRunning)" in player.log()
 
@@ -34,13 +42,17 @@ def test_layout_is_fixed_once_and_then_left_alone(player, livesplit):
 def test_livesplit_is_started_early_with_the_splits_file(player, livesplit):
     livesplit(phase="NotRunning")
     exe = stand_in(player.dir / "LiveSplit", "LiveSplit.exe", stay_ms=30000)
+    layout = exe.with_name("mirelle.lsl")
+    layout.write_text("<Layout />")
     splits = player.dir / "race splits.lss"
     player.ini(livesplit=winpath(exe), livesplit_lss=winpath(splits))
     try:
         r = player.race()
     finally:
         exe.with_suffix(".stay").unlink()
-    assert wait_for(lambda: started_lines(exe)) == [f'"{winpath(exe)}" "{winpath(splits)}"']
+    # LiveSplit reads the splits only behind -s, the layout only behind -l.
+    assert wait_for(lambda: started_lines(exe)) == [
+        f'"{winpath(exe)}" -s "{winpath(splits)}" -l "{winpath(layout)}"']
     log = player.log()
     early = log.index("livesplit started early (before chooser)")
     assert log.index("difficulty chooser skipped") > early
@@ -92,14 +104,19 @@ def test_older_livesplit_time_is_used_for_a_plain_receipt(player, race_server, l
     assert race_server.requests_to("/submit")[0].json()["total"] == 3723.45
 
 
-def test_personal_best_is_not_taken_for_a_run_that_has_not_ended(player, race_server, livesplit):
-    # Current LiveSplit answers "getfinaltime" with the personal best until the run ends.
-    peer = livesplit(style="current", phase="Running", pb=700.25, last_split=None, current=768.5)
+@pytest.mark.parametrize("style", ["current", "older"])
+def test_time_of_a_run_livesplit_has_not_ended_is_not_uploaded(player, race_server, livesplit,
+                                                               style):
+    # Before "Ended", "getfinaltime" answers the personal best, and before the first split
+    # "getlastsplittime" gives "-" (current) or no reply at all (older: 3 s of silence, then
+    # "getcurrenttime" on a fresh connection, the timer still counting).
+    peer = livesplit(style=style, phase="Running", pb=700.25, last_split=None, current=768.5)
     player.ini(server=race_server.base_url)
     player.receipt.write_text(receipt_text(), encoding="utf-8")
     assert player.upload().rc == 0
     log = player.log()
-    assert "livesplit phase: Running" in log
-    assert "livesplit time used: 768.50 (receipt said 812.40)" in log
-    assert "getfinaltime" not in peer.commands
-    assert peer.commands[:3] == ["getcurrenttimerphase", "getlastsplittime", "getcurrenttime"]
+    assert "livesplit probe ok: 768.50" in log
+    assert "livesplit has not ended (phase Running), its time is not the run's: using receipt " \
+           "time" in log
+    assert race_server.requests_to("/submit")[0].json()["total"] == 812.40
+    assert peer.commands == ["getcurrenttimerphase", "getlastsplittime", "getcurrenttime"]

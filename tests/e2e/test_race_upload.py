@@ -162,13 +162,16 @@ def test_skip_reports_say_why_a_run_is_not_uploaded(player, race_server, opened_
 def test_finished_run_reaches_the_card_then_queue_and_resend(player, race_server, livesplit):
     """Both peers: an accepted run's rank and points reach the card; with the server gone the
     next run is queued and the run after sends it, and nothing is lost on the way."""
-    ls = livesplit(style="current", phase="Ended", final=754.56)
+    # LiveSplit is reset before the first game and ends while it runs; nobody resets it after.
+    game_ran = (player.game.parent / "started.txt").exists
+    ls = livesplit(style="current", phase="Ended", final=754.56, ends_when=game_ran)
     player.ini(server=race_server.base_url, livesplit=winpath(player.dir / "LS" / "LiveSplit.exe"))
     race_server.accept(token="tok-9", rank=7, points=95)
     r = player.race(receipt=receipt_text("ENDING:true", splits=46))
     assert r.rc == 0
     log = player.log()
-    assert in_order(log, ["livesplit tcp server reachable (phase=Ended)", "stage: launching game",
+    assert in_order(log, ["livesplit tcp server reachable (phase=NotRunning)",
+                          "stage: launching game",
                           "receipt archived: ", "receipt summary: ending= total=812.40 status=running",
                           "livesplit probe ok: 754.56",
                           "cross-check: livesplit=754.56 lastSplit=750.00 diff=4.56",
@@ -185,17 +188,20 @@ def test_finished_run_reaches_the_card_then_queue_and_resend(player, race_server
     assert [a.read_text(encoding="utf-8") for a in archived] == [receipt_text("ENDING:true", splits=46)]
     assert "getfinaltime" in ls.commands  # the run has ended, so its final time counts
 
-    # Server gone: the run is queued and its receipt handed over to the queue.
+    # Server gone: the run is queued and its receipt handed over to the queue. LiveSplit still
+    # shows the first run's end, so the receipt's own time goes with it.
     race_server.stop()
     player.race(receipt=receipt_text("ENDING:arcade"))
     log = player.log_since_last_start()
-    assert in_order(log, ["upload failed (server unreachable), saved to pending queue",
+    assert in_order(log, ["livesplit had already ended before the game at 754.56: an earlier "
+                          "attempt's time, using receipt time",
+                          "upload failed (server unreachable), saved to pending queue",
                           "stage: upload failed, saving pending", "pending saved: ",
                           "result card: kind=network ok=0"])
     [queued] = player.pending()
     assert queued.name.startswith("p_") and len(queued.name) == len("p_20261028_134502.json")
     payload = queued.read_bytes()
-    assert json.loads(payload)["ending"] == "arcade"
+    assert (json.loads(payload)["ending"], json.loads(payload)["total"]) == ("arcade", 812.40)
     assert not player.receipt.exists()
     assert player.card_lines(2)[-1].endswith(f'--msg "{NETWORK_ERROR}"')
     assert (player.data / "upload.state").read_bytes() == b"fail"

@@ -1,9 +1,17 @@
 """LiveSplit peer: LiveSplit's TCP server on 127.0.0.1:16834, as the launcher meets it.
 
-Styles:
-- "current": replies end in "\\n"; times like "00:12:34.5600000"; "-" for no time; no reply to
-  unknown commands; "getfinaltime" answers the personal best while the run is not ended.
-- "older": replies end in "\\r\\n"; times like "12:34.56" (or "1:02:03.45"); "0.00" for no time.
+Styles (as LiveSplit's command server and the older server component answer):
+- "current": replies end in "\\n"; times in .NET's "c" form: "00:12:34.5600000", "00:12:34" when
+  the fraction is zero, "1.02:03:04.5000000" from a day on; "-" for no time (and for
+  "getlastsplittime" before the first split); no reply to unknown commands.
+- "older": replies end in "\\r\\n"; times like "12:34.56", "1:02:03.45", "26:03:04.50"; "0.00" for
+  no time; no reply at all to "getlastsplittime" before the first split.
+- In both, "getfinaltime" answers the comparison's final time (the personal best, `pb`) until
+  the phase is "Ended". Phases: "NotRunning", "Running", "Paused", "Ended".
+- ends_when=callable: LiveSplit is reset ("NotRunning", no split, the timer at 0) until the
+  callable returns true, then shows `phase` and the times given: a run that starts and ends
+  while the game runs. Without it the peer shows `phase` throughout, so a peer "Ended" from the
+  start is an end left from an earlier attempt.
 - hung=True: accepts connections and reads commands but never answers.
 - garbage=True: answers every command with random bytes (NULs, stray line feeds, invalid UTF-8,
   lines longer than the launcher's reply buffer), always ending in a line feed.
@@ -13,7 +21,8 @@ Styles:
 The port is machine-wide: start(wait_port=S) keeps trying to bind it for up to S seconds when
 another program holds it, and port_is_free(wait=S) waits for it to be released.
 
-Times are seconds (float) or None for "no time". Every command received is recorded in order.
+Times are seconds (float) or None for "no time"; `last_split=None` means no split yet. Every
+command received is recorded in order.
 """
 import random
 import socket
@@ -47,31 +56,48 @@ def port_is_free(wait=0.0):
             time.sleep(1.0)
 
 
+def _ticks(seconds):
+    return round(seconds * 10_000_000)  # a TimeSpan counts 100 ns ticks
+
+
 def current_time_text(seconds):
+    """TimeSpan.ToString("c"): [-][d.]hh:mm:ss[.fffffff]."""
     if seconds is None:
         return "-"
-    whole = int(seconds)
-    frac = round((seconds - whole) * 10_000_000)
-    return f"{whole // 3600:02d}:{whole % 3600 // 60:02d}:{whole % 60:02d}.{frac:07d}"
+    ticks = _ticks(seconds)
+    sign, ticks = ("-" if ticks < 0 else ""), abs(ticks)
+    whole, frac = divmod(ticks, 10_000_000)
+    days, rest = divmod(whole, 86400)
+    text = f"{sign}{f'{days}.' if days else ''}{rest // 3600:02d}:{rest % 3600 // 60:02d}:" \
+           f"{rest % 60:02d}"
+    return text + (f".{frac:07d}" if frac else "")
 
 
 def older_time_text(seconds):
+    """The older server's time formatter: hundredths (cut, not rounded), single-digit minutes,
+    whole hours from an hour on, no day part."""
     if seconds is None:
         return "0.00"
-    minutes, secs = divmod(round(seconds * 100) / 100, 60)
-    hours, minutes = divmod(int(minutes), 60)
-    return f"{hours}:{minutes:02d}:{secs:05.2f}" if hours else f"{minutes}:{secs:05.2f}"
+    hundredths = _ticks(seconds) // 100_000
+    whole, frac = divmod(hundredths, 100)
+    hours, rest = divmod(whole, 3600)
+    minutes, secs = divmod(rest, 60)
+    if hours:
+        return f"{hours}:{minutes:02d}:{secs:02d}.{frac:02d}"
+    return f"{minutes}:{secs:02d}.{frac:02d}"
 
 
 class LiveSplitPeer:
     def __init__(self, style="current", phase="Ended", final=754.56, last_split=754.56,
-                 current=754.56, pb=700.25, hung=False, garbage=False, split_ms=0):
+                 current=754.56, pb=700.25, ends_when=None, hung=False, garbage=False,
+                 split_ms=0):
         self.style = style
         self.phase = phase
         self.final = final
         self.last_split = last_split
         self.current = current
         self.pb = pb
+        self.ends_when = ends_when
         self.hung = hung
         self.garbage = garbage
         self.split_ms = split_ms
@@ -113,19 +139,26 @@ class LiveSplitPeer:
             except OSError:
                 pass
 
+    def shown(self):
+        """The phase, last split time and current time LiveSplit shows now."""
+        if self.ends_when is not None and not self.ends_when():
+            return "NotRunning", None, 0.0
+        return self.phase, self.last_split, self.current
+
     def reply_to(self, command):
         """The reply line for a command, without its line end; None for no reply."""
         fmt = current_time_text if self.style == "current" else older_time_text
+        phase, last_split, current = self.shown()
         if command == "getcurrenttimerphase":
-            return self.phase
+            return phase
         if command == "getfinaltime":
-            if self.phase == "Ended":
-                return fmt(self.final)
-            return fmt(self.pb) if self.style == "current" else fmt(None)
+            return fmt(self.final if phase == "Ended" else self.pb)
         if command == "getlastsplittime":
-            return fmt(self.last_split)
+            if last_split is None:  # before the first split
+                return "-" if self.style == "current" else None
+            return fmt(last_split)
         if command == "getcurrenttime":
-            return fmt(self.current)
+            return fmt(current)
         return None
 
     def garbage_reply(self):

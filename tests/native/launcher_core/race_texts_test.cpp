@@ -17,9 +17,22 @@ TEST(LiveSplitTime, BothServerStylesAndNoTimeReplies) {
     EXPECT_DOUBLE_EQ(parse_livesplit_time("12:34.56").value(), 754.56);
     EXPECT_DOUBLE_EQ(parse_livesplit_time("00:12:34.5600000").value(), 754.56);
     EXPECT_DOUBLE_EQ(parse_livesplit_time(" 1:00:00 \r\n").value(), 3600.0);
-    for (const char* none : {"-", "0.00", "00:00:00.0000000", "0:00.00", "", "Running", "12",
-                             "-00:00:05.00", "1:2:3:4", "a:10", "10:", "1:30abc"})
+    EXPECT_DOUBLE_EQ(parse_livesplit_time("00:12:34").value(), 754.0); // zero fraction left out
+    EXPECT_DOUBLE_EQ(parse_livesplit_time("1.02:03:04.5000000").value(), 93784.5);
+    EXPECT_DOUBLE_EQ(parse_livesplit_time("26:03:04.50").value(), 93784.5);
+    for (const char* none :
+         {"-", "0.00", "00:00:00.0000000", "0:00.00", "", "Running", "12", "-00:00:05.00",
+          "1:2:3:4", "a:10", "10:", "1:30abc", ".1:00:00", "1.2.3:00:00", "-1.00:00:00"})
         EXPECT_FALSE(parse_livesplit_time(none).has_value()) << none;
+}
+
+TEST(LiveSplitStart, SplitsBehindDashSAndTheLayoutBehindDashL) {
+    EXPECT_EQ(livesplit_command_line("C:\\LS\\LiveSplit.exe", "D:\\比赛 包\\race.lss",
+                                     "C:\\LS\\mirelle.lsl"),
+              "\"C:\\LS\\LiveSplit.exe\" -s \"D:\\比赛 包\\race.lss\" -l \"C:\\LS\\mirelle.lsl\"");
+    // No layout file: no "-l". A splits path ending in a backslash must not swallow the quote.
+    EXPECT_EQ(livesplit_command_line("C:\\LS\\LiveSplit.exe", "D:\\x\"y\\", ""),
+              "\"C:\\LS\\LiveSplit.exe\" -s \"D:\\xy\\\\\"");
 }
 
 TEST(LiveSplitReply, OneLineWhateverTheLineEnd) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -191,6 +192,32 @@ TEST(JudgeTime, PlainReceiptTakesLiveSplitTimeWithTheWholeLogInOrder) {
     EXPECT_EQ(j.difficulty, "easy");
 }
 
+TEST(JudgeTime, LiveSplitTimeCountsOnlyForAnEndThisRunReached) {
+    auto judged = [](const char* before_phase, std::optional<double> before_time,
+                     const char* phase) {
+        RunInputs in = inputs(receipt(run_ending_in("ENDING:main", 5)), ReceiptSource::receipt);
+        in.livesplit_before = {before_phase, before_time};
+        in.livesplit = {phase, 700.25};
+        return judge_run(in);
+    };
+    // Still running: a split before the end, or the timer still counting.
+    RunJudgement j = judged("NotRunning", std::nullopt, "Running");
+    EXPECT_EQ(j.total, "812.40");
+    EXPECT_TRUE(logged(j, "livesplit has not ended (phase Running), its time is not the run's: "
+                          "using receipt time"));
+    // The same end before and after the game: an earlier attempt LiveSplit was never reset from.
+    j = judged("Ended", 700.25, "Ended");
+    EXPECT_EQ(j.total, "812.40");
+    EXPECT_TRUE(logged(j, "livesplit had already ended before the game at 700.25: an earlier "
+                          "attempt's time, using receipt time"));
+    for (const char* before : {"NotRunning", ""}) {
+        j = judged(before, std::nullopt, "Ended");
+        EXPECT_EQ(j.total, "700.25") << before;
+        EXPECT_TRUE(logged(j, "livesplit time used: 700.25 (receipt said 812.40)"));
+    }
+    EXPECT_EQ(judged("Ended", 650.0, "Ended").total, "700.25"); // reset and run again
+}
+
 TEST(JudgeTime, KvrwResultKeepsItsOwnTotalAndMissingLiveSplitIsLogged) {
     RunInputs in = inputs(receipt(run_ending_in("Tunnel", 4)));
     in.livesplit.time = 12.0;
@@ -299,7 +326,7 @@ TEST(JudgePayload, ValidReceiptStaysValidWhateverItsValuesHold) {
     for (const std::string& head : heads) {
         RunInputs in =
             inputs(receipt(run_ending_in("ENDING:main", 3), head), ReceiptSource::receipt);
-        in.livesplit.time = 49.5;
+        in.livesplit = {"Ended", 49.5};
         ASSERT_TRUE(json_check::valid(*in.text)) << *in.text;
         const RunJudgement j = judge_run(in);
         ASSERT_EQ(j.verdict, RunVerdict::submit) << head;
