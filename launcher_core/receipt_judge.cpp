@@ -124,6 +124,12 @@ std::string shown_phase(const LiveSplitReading& ls) {
     return ls.phase.empty() ? "(none)" : log_safe(ls.phase);
 }
 
+// LiveSplit stays "Ended" until someone resets it: an end it showed before the game, at the same
+// time, is an earlier attempt's, not this run's.
+bool ended_before_the_game(const LiveSplitReading& ls, const LiveSplitReading& before) {
+    return ls.phase == "Ended" && before.phase == "Ended" && before.time == ls.time;
+}
+
 void settle_time(RunJudgement& j, ReceiptSource source, const LiveSplitReading& ls,
                  const LiveSplitReading& before) {
     if (source == ReceiptSource::kvrw_result) {
@@ -140,7 +146,7 @@ void settle_time(RunJudgement& j, ReceiptSource source, const LiveSplitReading& 
                                     shown_phase(ls).c_str()));
         return;
     }
-    if (before.phase == "Ended" && before.time == ls.time) {
+    if (ended_before_the_game(ls, before)) {
         j.log.push_back(format_text("livesplit had already ended before the game at %.2f: an "
                                     "earlier attempt's time, using receipt time",
                                     *ls.time));
@@ -214,7 +220,9 @@ RunJudgement judge_run(const RunInputs& in) {
 
     j.log.push_back(format_text("livesplit phase: %s", shown_phase(ls).c_str()));
     const SplitScan scan = scan_splits(j.text);
-    if (ls.phase != "Ended" && !scan.ending_seen)
+    const bool livesplit_ended =
+        ls.phase == "Ended" && !ended_before_the_game(ls, in.livesplit_before);
+    if (!livesplit_ended && !scan.ending_seen)
         return skip(std::move(j), RunVerdict::not_finished,
                     "run not finished, upload skipped (no ending map in splits)",
                     "run not finished (no ending map)");

@@ -133,6 +133,10 @@ TEST(JudgeFinish, KvrwResultNeedsNoMarkerAndEndedLiveSplitFinishesAnyRun) {
     EXPECT_EQ(j.verdict, RunVerdict::submit);
     EXPECT_EQ(j.ending, "main");
     EXPECT_TRUE(logged(j, "ending inferred from splits: main (map= t=-1.00)"));
+    // An end LiveSplit already showed before the game belongs to an earlier attempt.
+    in.livesplit.time = 700.25;
+    in.livesplit_before = in.livesplit;
+    EXPECT_EQ(judge_run(in).verdict, RunVerdict::not_finished);
 }
 
 TEST(JudgeFinish, NothingToJudge) {
