@@ -46,12 +46,14 @@ BOARD_AFTER = BOARD.replace("R\tnightmare\ttrue\t2\t张三\t788.91\t120\n",
                             "R\tnightmare\ttrue\t4\tKestrel\t802.40\t80\n")
 
 
-def receipt(total: float) -> str:
-    """What the race's Lua script writes when the run reaches the true ending on nightmare."""
+def receipt(total: float, attempt: int = 1) -> str:
+    """What the race's Lua script writes when the run reaches the true ending on nightmare (its
+    start time tells one attempt from the next)."""
     splits = [f'{{"i":{i},"map":"Level {i}","t":{16.0 * i:.2f}}}' for i in range(46)]
     splits.append(f'{{"i":46,"map":"ENDING:true","t":{total:.2f}}}')
     return ('{"week":"2026-W50","seed":"20261207","difficulty":"nightmare","status":"running",'
-            f'"ending":"","total":{total:.2f},"splits":[{",".join(splits)}]}}')
+            f'"started":"2026-12-07T20:{attempt:02d}:00","ending":"","total":{total:.2f},'
+            f'"splits":[{",".join(splits)}]}}')
 
 
 def organiser_files(folder: Path) -> dict:
@@ -156,8 +158,9 @@ class PlayerRace:
     # ---- one race --------------------------------------------------------------------------
     def game_script(self):
         d = winpath(self.data)
-        self.pc.game_exe.with_name("receipt.prepared.json").write_text(receipt(RUN_TIME + 3.1))
-        self.pc.game_exe.with_name("result.prepared.json").write_text(receipt(RUN_TIME))
+        self.pc.game_exe.with_name("receipt.prepared.json").write_text(
+            receipt(RUN_TIME + 3.1, self.rounds))
+        self.pc.game_exe.with_name("result.prepared.json").write_text(receipt(RUN_TIME, self.rounds))
         receipt_path = f"{d}\\receipt.json"
         self.pc.game_script(
             "window Escape the Hollowmaze",
