@@ -14,7 +14,7 @@ constexpr char kNoFinish[] = "No finish detected - this run will not count.";
 constexpr char kNoServer[] = "No race server configured - result not uploaded.";
 constexpr char kRefused[] = "The server did not accept this run - see launcher.log.";
 // A run the queue could not take was not sent either: it stays in its files.
-constexpr char kNotQueued[] = "Network error. The result could not be saved - see launcher.log.";
+constexpr char kNotQueued[] = "The result could not be saved yet - see launcher.log.";
 
 // The longest value of the other options; their sound values are a few bytes long.
 constexpr size_t kMaxCardValueBytes = 64;

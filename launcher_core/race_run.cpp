@@ -139,9 +139,10 @@ int run_race() {
     run.livesplit_before = livesplit_start_and_probe(cfg);
     sync_weekly_data(cfg);
     switch_overlay_off(cfg);
-    flush_pending_queue(cfg);
+    flush_pending_queue(cfg,
+                        cfg.livesplit.empty() ? std::nullopt : std::optional(run.livesplit_before));
 
-    run.launch_began = kvr::file_time_now();
+    run.result_at_launch = kvr::last_write_time(data_file(cfg, "kvrw_result.json"));
     write_launch_state(cfg, "launching");
     log_line("stage: launching game");
     const int launch_result = launch_game_and_wait(cfg);

@@ -249,9 +249,3 @@ RunJudgement judge_run(const RunInputs& in) {
     j.verdict = RunVerdict::submit;
     return j;
 }
-
-bool kvrw_result_is_current(std::uint64_t last_write, std::uint64_t launch_began) {
-    constexpr std::uint64_t kWriteTimeResolution = 2 * 10'000'000ull; // 2 s in 100 ns units
-    if (last_write == 0) return true;
-    return last_write + kWriteTimeResolution >= launch_began;
-}

@@ -34,7 +34,7 @@ struct RunInputs {
     std::optional<std::string> text;     // the source's content; nothing when it could not be read
     bool kvrw_result_unreadable = false; // it exists, but could not be read (the receipt is used)
     bool kvrw_result_stale = false;      // it is older than this run: a leftover, not judged
-    LiveSplitReading livesplit;        // after the game
+    LiveSplitReading livesplit;          // after the game
     bool livesplit_asked = true;       // false for a run left by an earlier start: no timer is its
     LiveSplitReading livesplit_before; // before the game (race run); empty when not read
     std::string player;                // UTF-8; "anonymous" is used when empty
@@ -57,9 +57,3 @@ struct RunJudgement {
 };
 
 RunJudgement judge_run(const RunInputs& in);
-
-// Whether a kvrw_result.json last written at `last_write` belongs to a run whose game launch began
-// at `launch_began` (both in 100 ns file-time units). A file system keeps write times as coarsely
-// as every 2 s (FAT), so a file written just after the launch may carry a time just before it. An
-// unknown write time (0) counts as current, as the file was taken before this rule.
-bool kvrw_result_is_current(std::uint64_t last_write, std::uint64_t launch_began);

@@ -80,6 +80,7 @@ RunIo run_io(const LauncherConfig& cfg) {
     io.take_token = [&cfg](const std::string& token, bool this_run) {
         if (this_run || !profile_token_saved(cfg)) keep_profile_token(cfg, token);
     };
+    io.pause = [](unsigned milliseconds) { Sleep(milliseconds); };
     io.digest = [](std::string_view bytes) { return hex_digits(sha256_digest(bytes)); };
     io.now = local_time_now;
     io.log = [](const std::string& line) { log_line("%s", line.c_str()); };

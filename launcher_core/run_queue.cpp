@@ -107,6 +107,21 @@ struct Road {
 
 // ---- the run's files ------------------------------------------------------------------------
 
+// Before the game a file another program holds (a virus scanner, a sync tool) is waited for a
+// while: once the game has written over a run left behind, that run is gone.
+void wait_for_held_files(const Road& r) {
+    constexpr int kSeconds = 15;
+    const std::string files[] = {r.ledger_path(), r.data_file(kResultFile), r.at.receipt};
+    for (int second = 0; second < kSeconds; ++second) {
+        const std::string* held = nullptr;
+        for (const std::string& f : files)
+            if (!held && r.io.exists(f) && !r.io.read(f)) held = &f;
+        if (!held) return;
+        if (second == 0) r.log("waiting for " + log_safe(*held) + " (held by another program)");
+        r.io.pause(1000);
+    }
+}
+
 RunFile find_file(const Road& r, RunFile f) {
     f.text = r.io.read(f.path);
     f.present = f.text || r.io.exists(f.path);
@@ -170,8 +185,8 @@ RunFiles find_run_files(const Road& r, const RunContext& ctx, Start start) {
     files.held_queued_run = take_out_judged_before(r, files.result, start);
     files.held_queued_run |= take_out_judged_before(r, files.receipt, start);
     // Left from an earlier run (refused, skipped), it would hide the run just played.
-    if (start == Start::after_game && files.result.present && ctx.launch_began != 0)
-        files.result_stale = !kvrw_result_is_current(files.result.written, ctx.launch_began);
+    if (start == Start::after_game && files.result.present && ctx.result_at_launch != 0)
+        files.result_stale = files.result.written == ctx.result_at_launch;
     return files;
 }
 
@@ -284,14 +299,25 @@ struct Taken {
 Taken take_run(Road& r, const RunContext& ctx, Start start, bool queue_held_runs) {
     Taken t;
     const RunFiles files = find_run_files(r, ctx, start);
-    const bool nothing_new = !files.result.text && !files.receipt.text;
-    if (start == Start::earlier_start) {
-        if (nothing_new) return t;
+    if (!files.result.text && !files.receipt.text) {
+        // A file another program holds is no missing run: it stays to be judged later.
+        std::vector<const RunFile*> held;
+        for (const RunFile* f : {&files.result, &files.receipt})
+            if (f->present && !(f == &files.result && files.result_stale)) held.push_back(f);
+        if (!held.empty()) {
+            t.outcome.result = UploadResult::not_queued;
+            t.outcome.stays_in = where_it_stays(held);
+            r.log("run files could not be read (held by another program?), not judged: " +
+                  t.outcome.stays_in);
+            return t;
+        }
+        // Nothing left behind; "--upload" finding only runs queued before misses nothing.
+        if (start == Start::earlier_start) return t;
+        if (start == Start::upload_only && files.held_queued_run) return t;
+    }
+    if (start == Start::earlier_start)
         r.log("run files left by an earlier start: judged now, before the game can write over "
               "them");
-    }
-    // "--upload" finds only what went to the queue before: nothing new to judge, nothing missing.
-    if (start == Start::upload_only && nothing_new && files.held_queued_run) return t;
     const RunJudgement j = judge_run(inputs_of(ctx, files));
     for (const std::string& line : j.log)
         r.log(line);
@@ -516,13 +542,21 @@ bool archive_receipt(const RunPlaces& at, const RunIo& io) {
 QueueFlush send_queue_before_game(const RunPlaces& at, const RunIo& io, const RunContext& ctx) {
     if (!ctx.server_configured) return {};
     Road r{at, io};
+    wait_for_held_files(r);
     r.load_ledger();
-    if (!r.ledger_readable) return {};
+    if (!r.ledger_readable) {
+        QueueFlush waits;
+        if (io.exists(r.data_file(kResultFile)) || io.exists(at.receipt))
+            waits.at_risk = "the run ledger could not be read: " + log_safe(r.ledger_path());
+        return waits;
+    }
     RunContext earlier = ctx;
-    earlier.livesplit.reset();
-    earlier.launch_began = 0;
-    take_run(r, earlier, Start::earlier_start, false);
-    return flush_queue(r, {}, nullptr);
+    earlier.livesplit_before = {};
+    earlier.result_at_launch = 0;
+    const Taken t = take_run(r, earlier, Start::earlier_start, false);
+    QueueFlush flush = flush_queue(r, {}, nullptr);
+    flush.at_risk = t.outcome.stays_in;
+    return flush;
 }
 
 UploadOutcome upload_after_game(const RunPlaces& at, const RunIo& io, const RunContext& ctx) {

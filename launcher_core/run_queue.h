@@ -63,6 +63,8 @@ struct RunIo {
     std::function<void(const std::string& player, const std::string& reason)> report_skip;
     // A login token from an answer: this run's, or a queued run's that the server accepted.
     std::function<void(const std::string& token, bool this_run)> take_token;
+    // Waits, so that a file another program holds can be tried again.
+    std::function<void(unsigned milliseconds)> pause;
     // SHA-256, 64 lower-case hex digits.
     std::function<std::string(std::string_view bytes)> digest;
     std::function<std::tm()> now;
@@ -72,16 +74,18 @@ struct RunIo {
 // What the judging takes from outside the run's files.
 struct RunContext {
     bool server_configured = false;
-    // LiveSplit after the game; nothing when it is not asked (a run left by an earlier start:
-    // the timer says nothing about it).
+    // LiveSplit after the run's game (for a run an earlier start left behind, what it shows
+    // before this start's game, as "--upload" would ask it); nothing when it is not asked.
     std::optional<LiveSplitReading> livesplit;
     LiveSplitReading livesplit_before; // race run: what it showed before the game
     std::string player;                // UTF-8
     std::string player_id;
     std::string difficulty;
-    // Race run after the game: when its launch began. A kvrw_result.json written before then is a
-    // leftover and is not judged as this run (see kvrw_result_is_current); 0 takes it at any age.
-    unsigned long long launch_began = 0;
+    // Race run after the game: kvrw_result.json's write time when the game was launched (0: there
+    // was none). A file still bearing it was not written by this run's game: a leftover, not
+    // judged as this run. Compared for change, not for order, so a clock set back meanwhile does
+    // not make this run's file look old.
+    unsigned long long result_at_launch = 0;
     // The receipt was archived before the judging (the race run's archive stage).
     bool receipt_archived = false;
 };
@@ -89,6 +93,10 @@ struct RunContext {
 struct QueueFlush {
     int entries = 0;  // runs that were in the queue
     int accepted = 0; // of them, accepted by the server
+    // Before the game: a run an earlier start left that could not be queued (its files held by
+    // another program, the data directory not writable); the game will write over it. Why, for
+    // the player's warning; empty when nothing is at risk.
+    std::string at_risk;
 };
 
 // The race run's archive stage: a copy of the receipt in the data directory's receipts folder
@@ -96,7 +104,8 @@ struct QueueFlush {
 bool archive_receipt(const RunPlaces& at, const RunIo& io);
 
 // Race run, before the game: a run an earlier start left in the receipt or kvrw_result.json is
-// judged and queued now, before the game can write over it; then the queue is sent.
+// judged and queued now, before the game can write over it (a file another program holds is
+// waited for a while); then the queue is sent.
 QueueFlush send_queue_before_game(const RunPlaces& at, const RunIo& io, const RunContext& ctx);
 
 // Race run, after the game: the run is judged, queued and sent.

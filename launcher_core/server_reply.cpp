@@ -28,11 +28,14 @@ SubmitReply parse_submit_reply(std::string_view body) {
     if (const auto error = quoted_value(body, "\"error\":")) r.error = json_unescape(*error);
     if (const std::string_view key = key_pattern(body, "\"accepted\""); !key.empty())
         r.refused = !r.accepted && bare_value(body, key) == "false";
+    const size_t first = body.find_first_not_of(" \t\r\n");
+    r.json_object = first != std::string_view::npos && body[first] == '{' && is_complete_json(body);
     return r;
 }
 
 SubmitVerdict submit_verdict(int http_status, const SubmitReply& reply) {
     if (reply.accepted) return SubmitVerdict::accepted;
+    if (!reply.json_object) return SubmitVerdict::none;
     if (!refusal_message(reply.error).empty()) return SubmitVerdict::refused;
     const bool judging_status =
         (http_status >= 200 && http_status <= 299) || http_status == 400 || http_status == 422;

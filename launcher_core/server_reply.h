@@ -15,7 +15,8 @@ struct SubmitReply {
     std::optional<int> rank;
     std::optional<int> points;
     std::string error;
-    bool refused = false; // "accepted" is false, in any spelling of the key
+    bool refused = false;     // "accepted" is false, in any spelling of the key
+    bool json_object = false; // the whole body is one JSON object, as the server's answers are
 };
 
 SubmitReply parse_submit_reply(std::string_view body);
@@ -23,7 +24,8 @@ SubmitReply parse_submit_reply(std::string_view body);
 enum class SubmitVerdict { accepted, refused, none };
 
 // What an answer to "/submit" means for the run, the first send and every resend alike. Accepted:
-// the body holds `"accepted": true`, whatever the status. Refused only on an explicit verdict:
+// the body holds `"accepted": true`, whatever the status. Refused only on an explicit verdict in
+// an answer that is one JSON object (a login portal's page may hold an "error" in its script):
 // `"accepted": false` or an "error" text on a 2xx, 400 or 422 answer, or, whatever the status, an
 // error the server gives for a run that cannot count (refusal_message). Anything else is no
 // verdict and the run waits to be sent again: a redirect, 401 and 403 (a proxy or a login

@@ -131,12 +131,6 @@ unsigned long long last_write_time(const std::string& path) {
     return file_time_value(data.ftLastWriteTime);
 }
 
-unsigned long long file_time_now() {
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    return file_time_value(now);
-}
-
 std::string module_directory() {
     wchar_t buf[32768];
     const DWORD n = GetModuleFileNameW(nullptr, buf, 32768);

@@ -31,8 +31,6 @@ std::vector<std::string> list_files(const std::string& pattern);
 // file system keeps none. Read from the directory entry, so a file held open by another program
 // still has one.
 unsigned long long last_write_time(const std::string& path);
-// The current time in the same units.
-unsigned long long file_time_now();
 
 // Directory of the running executable, ending with a backslash.
 std::string module_directory();

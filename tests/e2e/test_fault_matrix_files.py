@@ -53,7 +53,7 @@ def test_read_only_data_directory_keeps_the_run_in_its_receipt_and_says_why(rig,
     assert rig.server.requests_to("/submit") == []
     assert rig.where_is(rig.run_id) == "receipt"
     assert rig.card().endswith(
-        '--msg "Network error. The result could not be saved - see launcher.log."')
+        '--msg "The result could not be saved yet - see launcher.log."')
 
 
 def test_log_held_by_another_program_leaves_every_line_on_the_console(rig, lock_file):

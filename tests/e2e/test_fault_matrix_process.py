@@ -10,7 +10,7 @@ import pytest
 
 from conftest import read_text, wait_for
 from fault_rig import rig  # noqa: F401
-from peer_fixtures import livesplit, race_server  # noqa: F401
+from peer_fixtures import livesplit, race_server, receipt_text  # noqa: F401
 from steam_fixtures import end_fake_games, steam_pc  # noqa: F401
 
 ALONE = "another launcher core is already running; this start does nothing"
@@ -113,3 +113,24 @@ def test_two_cores_started_together_upload_the_run_once(rig):
     assert second.splitlines()[1:] == [ALONE]  # the banner, then nothing else
     assert len(rig.server.requests_to("/submit")) == 1
     assert rig.where_is(rig.run_id) == "server"
+
+
+def test_run_livesplit_saw_end_counts_when_the_core_was_ended_before_judging(rig, livesplit):
+    """LiveSplit's run is "Ended" but it is busy after the game, and the player closes the
+    console meanwhile. The next start judges the run it left with what LiveSplit shows before
+    the game, as "--upload" would: its kvrw_result.json (no ending map) counts and is sent."""
+    peer = livesplit(phase="Ended", hung=True)  # takes the commands, answers none
+    rig.run_id = f"ended-{os.getpid()}"
+    rig.game_writes(kvrw=receipt_text(last_map="Level 44", extra=f'"run_id":"{rig.run_id}",'))
+    rig.player.ini()
+    core = rig.wine.start(rig.player.core, stdin_text="\n")
+    assert wait_for(lambda: peer.commands, timeout=180), rig.log()[-2000:]
+    os.kill(core.pid, signal.SIGKILL)
+    core.wait(timeout=30)
+    end_fake_games(rig.wine)
+
+    peer.hung = False
+    rig.game_writes()
+    rig.check_ended(rig.race())
+    assert "run files left by an earlier start: judged now" in rig.log()
+    assert [rig.run_id.encode() in body for body in rig.accepted_bodies()] == [True]

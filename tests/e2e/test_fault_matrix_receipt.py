@@ -82,28 +82,6 @@ def test_five_megabyte_receipt_is_judged_and_uploaded_whole(rig):
     assert not rig.player.receipt.exists()
 
 
-def test_unreadable_kvrw_result_falls_back_to_the_receipt(rig, lock_file):
-    kvrw = rig.data / "kvrw_result.json"
-    kvrw.write_text(receipt_text(last_map="Tunnel"), encoding="utf-8")
-    later = time.time() + 3600
-    os.utime(kvrw, (later, later))  # as if the game wrote it during this run
-    locker = lock_file(kvrw)  # held open without sharing, as a virus scanner may hold it
-    rig.game_writes(receipt=rig.finished_receipt())
-    run = rig.race()
-    rig.check_ended(run)
-    log = rig.log()
-    assert "kvrw_result.json present but unreadable, using the receipt\n" in log
-    assert "using kvrw_result.json" not in log
-    assert rig.where_is(rig.run_id) == "server"
-    assert json.loads(rig.server.requests_to("/submit")[-1].body)["run_id"] == rig.run_id
-    locker.release()
-    # The same run's file, held open: it could not be removed, and its mark in the run ledger
-    # keeps any later start from judging it again.
-    assert kvrw.exists()
-    assert (f"judged file could not be removed: {winpath(kvrw)} (not judged again)"
-            in rig.log())
-
-
 def test_kvrw_result_left_from_an_earlier_run_does_not_hide_the_new_one(rig):
     """A kvrw_result.json from an earlier start that was never judged (the launcher was ended
     first) is judged as its own run before the game can write over it; the run just played is
@@ -126,29 +104,32 @@ def test_kvrw_result_left_from_an_earlier_run_does_not_hide_the_new_one(rig):
     assert len(list((rig.data / "receipts").glob("kvrw_result_*.json"))) == 1
 
 
-def test_receipt_held_open_while_the_run_is_judged_from_kvrw_result(rig, lock_file):
-    """A sync tool holds the receipt while the run is judged from kvrw_result.json: the run goes
-    to the server all the same, and once the receipt is free the next start recognises it as the
-    same run instead of sending it a second time."""
+@pytest.mark.parametrize("held", ["receipt", "kvrw_result.json"])
+def test_run_file_held_open_while_the_run_is_judged(rig, lock_file, held):
+    """A virus scanner or a sync tool holds one of the run's two files while the run is judged:
+    it is judged from the other and goes to the server, and once the held file is free the next
+    start recognises it as the same run instead of sending it a second time."""
     receipt = rig.finished_receipt()
     kvrw = receipt_text(last_map="Tunnel", extra=f'"run_id":"{rig.run_id}",')
+    files = {"receipt": (rig.player.receipt, receipt),
+             "kvrw_result.json": (rig.data / "kvrw_result.json", kvrw)}
     rig.game_writes(receipt=receipt, kvrw=kvrw, then_ms=4000)
     rig.player.ini()
     core = rig.wine.start(rig.player.core, stdin_text="\n")
-    assert wait_for(lambda: rig.player.receipt.exists() and
-                    rig.player.receipt.read_text(encoding="utf-8") == receipt, timeout=120)
-    locker = lock_file(rig.player.receipt)
+    assert wait_for(lambda: all(path.exists() and path.read_text(encoding="utf-8") == text
+                                for path, text in files.values()), timeout=120)
+    held_path = files[held][0]
+    locker = lock_file(held_path)
     assert core.wait(timeout=240) == 0
     log = rig.log()
-    assert "using kvrw_result.json (in-game timer)" in log
-    assert (f"judged file could not be removed: {winpath(rig.player.receipt)} (not judged again)"
-            in log)
+    assert ("kvrw_result.json present but unreadable, using the receipt" if held != "receipt"
+            else "using kvrw_result.json (in-game timer)") in log
+    assert f"judged file could not be removed: {winpath(held_path)} (not judged again)" in log
     assert rig.where_is(rig.run_id) == "server"
-    assert not (rig.data / "kvrw_result.json").exists()
     locker.release()
 
     rig.game_writes()
     rig.check_ended(rig.race())
-    assert "receipt holds a run judged before (sent as p_" in rig.log()
-    assert not rig.player.receipt.exists()
+    assert f"{held} holds a run judged before (sent as p_" in rig.log()
+    assert not held_path.exists()
     assert len([r for r in rig.server.requests_to("/submit") if rig.run_id.encode() in r.body]) == 1

@@ -157,6 +157,10 @@ TEST(SubmitReply, OnlyAnExplicitVerdictRefusesARun) {
         EXPECT_EQ(verdict(status, "{\"accepted\":true}"), SubmitVerdict::accepted) << status;
     }
     EXPECT_EQ(verdict(200, "{\"accepted\":null}"), SubmitVerdict::none);
+    // A login portal's page is no answer of the server's, whatever its script holds.
+    EXPECT_EQ(verdict(200, "<html><script>var p = {\"error\":\"please log in\"};</script>"),
+              SubmitVerdict::none);
+    EXPECT_EQ(verdict(200, "<p>{\"error\":\"race is closed\"}</p>"), SubmitVerdict::none);
 }
 
 TEST(WeekSeed, QuotedOrBare) {
@@ -220,7 +224,7 @@ TEST(FinalCard, PlanForEveryOutcome) {
     o.result = UploadResult::not_queued;
     p = plan_final_report(o);
     EXPECT_EQ(p.pending_line, "");
-    EXPECT_EQ(p.card.message, "Network error. The result could not be saved - see launcher.log.");
+    EXPECT_EQ(p.card.message, "The result could not be saved yet - see launcher.log.");
 
     o.result = UploadResult::refused;
     o.error = "week window closed";

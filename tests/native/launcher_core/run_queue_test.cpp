@@ -120,6 +120,7 @@ RunIo io_of(World& w) {
     };
     io.report_skip = [](const std::string&, const std::string&) {};
     io.take_token = [](const std::string&, bool) {};
+    io.pause = [](unsigned) {};
     io.digest = fake_digest;
     io.now = [] {
         std::tm t{};
@@ -270,4 +271,21 @@ TEST(RunRoad, EveryCrashPointAndRestartCountsTheRunOnce) {
                 "a race run with a new run and --upload\n",
                 crash_points - static_cast<int>(std::size(lives)));
     EXPECT_GT(crash_points, 100);
+}
+
+TEST(RunRoad, KvrwResultUnchangedSinceTheLaunchIsNotThisRuns) {
+    // Compared for change, not for order: a clock set back while the game runs must not make
+    // this run's file look like a leftover, nor a leftover look new.
+    for (const bool rewritten : {false, true}) {
+        World w;
+        w.put(kResult, run_text("old", "Tunnel"));
+        RunContext ctx = context("Mira", 754.56);
+        ctx.result_at_launch = w.written.at(kResult);
+        w.put(kReceipt, run_text("R1", "ENDING:main"));
+        if (rewritten) w.put(kResult, run_text("R1", "Tunnel"));
+        upload_after_game(kPlaces, io_of(w), ctx);
+        ASSERT_EQ(w.bodies.size(), 1u);
+        EXPECT_EQ(w.copies_of("R1"), 1);
+        EXPECT_EQ(w.files.count(kResult), rewritten ? 0u : 1u) << rewritten;
+    }
 }
