@@ -14,6 +14,19 @@ SOURCE = Path(os.environ.get("KVR_SOURCE_DIR", Path(__file__).resolve().parents[
 SCRIPTS = SOURCE / "scripts"
 
 
+def package_version() -> str:
+    """The player package version this build tree's programs were built with."""
+    for line in (BUILD / "CMakeCache.txt").read_text(encoding="utf-8").splitlines():
+        if line.startswith("KVR_PACKAGE_VERSION:"):
+            return line.split("=", 1)[1]
+    raise LookupError(f"KVR_PACKAGE_VERSION is not in {BUILD / 'CMakeCache.txt'}")
+
+
+# The launcher core's first two lines: the banner and the package it belongs to.
+START_LINES = ("=== KVR launcher start (build 2026-10-28 13:45) ===\n"
+               f"player package {package_version()}\n")
+
+
 def winpath(p) -> str:
     """A Linux path as Wine's Z: drive sees it."""
     return "Z:" + str(Path(p).resolve()).replace("/", "\\")
