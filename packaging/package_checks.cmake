@@ -88,6 +88,18 @@ function(kvr_package_input_problems out)
         endforeach()
     endif()
 
+    # Loader builds before May 2024 (the tag v3.0.1 among them) keep UE4SS.dll, its settings and
+    # Mods\ beside the game executable, and their proxy loads UE4SS.dll only from there; the
+    # launcher installs and checks ue4ss\UE4SS.dll, where later builds keep it.
+    foreach(flat UE4SS.dll UE4SS-settings.ini Mods)
+        if(IS_DIRECTORY "${KVR_UE4SS_DIR}" AND EXISTS "${KVR_UE4SS_DIR}/${flat}")
+            kvr_problem("KVR_UE4SS_DIR (${KVR_UE4SS_DIR}) holds ${flat} beside dwmapi.dll: a "
+                        "loader build from before its ue4ss folder (May 2024), whose proxy would not "
+                        "load the ue4ss/UE4SS.dll the launcher installs (rand_mod/README.md)")
+            break()
+        endif()
+    endforeach()
+
     # The launcher's required files, each from the input that puts it there.
     kvr_required_mod_files(required)
     foreach(rel ${required})

@@ -59,6 +59,12 @@ expect_problems("loader folder one level too deep"
     "^KVR_UE4SS_DIR .* has no dwmapi.dll \\(it is in .*/unpacked/UE4SS_v3.0.1: name that folder")
 set(KVR_UE4SS_DIR ${WORK}/unpacked/UE4SS_v3.0.1)
 
+# The loader's files as its old releases lay them out (everything beside dwmapi.dll).
+file(WRITE ${WORK}/unpacked/UE4SS_v3.0.1/UE4SS-settings.ini "")
+expect_problems("a loader build without the ue4ss folder"
+    "^KVR_UE4SS_DIR .* holds UE4SS-settings.ini beside dwmapi.dll: a loader build from before")
+file(REMOVE ${WORK}/unpacked/UE4SS_v3.0.1/UE4SS-settings.ini)
+
 set(KVR_WEEKLY_MOD_DIR ${WORK}/weekyl)
 expect_problems("misspelt script folder" "^KVR_WEEKLY_MOD_DIR .*/weekyl\\) is no folder$")
 set_good_inputs()
