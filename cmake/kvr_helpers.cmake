@@ -18,23 +18,22 @@ else()
     endif()
 endif()
 
-# {fmt}: header-only from the Debian headers for MinGW, through a build-tree folder that holds
-# only fmt/ so no other host header leaks in; otherwise the installed package (with MSVC its
-# header-only form, so main.dll needs no fmt.dll beside it).
+# {fmt}: against the real loader, the loader's own (its UE4SS target carries it; a second {fmt}
+# beside it collides); header-only from the Debian headers for MinGW, through a build-tree folder
+# that holds only fmt/ so no other host header leaks in; otherwise the installed package.
 function(kvr_find_fmt)
     if(TARGET kvr_fmt)
         return()
     endif()
     add_library(kvr_fmt INTERFACE)
-    if(WIN32 AND NOT MSVC)
+    if(TARGET UE4SS)
+        target_link_libraries(kvr_fmt INTERFACE UE4SS)
+    elseif(WIN32 AND NOT MSVC)
         set(fmt_root ${CMAKE_BINARY_DIR}/third_party/fmt_include)
         file(MAKE_DIRECTORY ${fmt_root})
         file(COPY /usr/include/fmt DESTINATION ${fmt_root})
         target_include_directories(kvr_fmt SYSTEM INTERFACE ${fmt_root})
         target_compile_definitions(kvr_fmt INTERFACE FMT_HEADER_ONLY)
-    elseif(MSVC)
-        find_package(fmt REQUIRED)
-        target_link_libraries(kvr_fmt INTERFACE fmt::fmt-header-only)
     else()
         find_package(fmt REQUIRED)
         target_link_libraries(kvr_fmt INTERFACE fmt::fmt)

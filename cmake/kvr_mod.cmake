@@ -1,36 +1,30 @@
-# Build helpers of the mod library: the real loader's API for the production build, and the
-# check that keeps a main.dll the real loader cannot load out of the player package.
+# Build helpers of the mod library: the real loader for the production build, and the check
+# that keeps a main.dll the real loader cannot load out of the player package.
 
-# kvr_use_real_loader_api(dir definitions): the target kvr_ue4ss from the real loader's headers
-# (<dir>/include) and import library (<dir>/lib/UE4SS.lib), in place of our stand-in. The
-# headers the mod includes must be there; the rest of what they include is the loader's
-# business. Natively this only swaps the headers, which lets the choice be configured anywhere.
-function(kvr_use_real_loader_api dir definitions)
+# kvr_use_real_loader(dir): the target kvr_ue4ss from the real loader's source checkout, built
+# in this tree as the loader's own C++ mod template builds a mod: add_subdirectory of the
+# checkout, the mod linked to its UE4SS target. That target hands the mod the loader's headers,
+# its {fmt}, the language standard and the per-configuration definitions the headers expect,
+# and the UE4SS.dll it builds is the one the mod is shipped with.
+function(kvr_use_real_loader dir)
     if(WIN32 AND NOT MSVC)
-        message(FATAL_ERROR "KVR_UE4SS_SDK_DIR needs MSVC or clang-cl (the windows-msvc preset): "
-                            "the real loader's C++ ABI is MSVC's, so a MinGW build against its "
-                            "headers would be a main.dll the loader cannot load.")
+        message(FATAL_ERROR "KVR_UE4SS_SOURCE_DIR needs MSVC or clang-cl (the windows-msvc "
+                            "preset): the real loader's C++ ABI is MSVC's, so a MinGW build "
+                            "against its headers would be a main.dll the loader cannot load.")
     endif()
-    set(missing "")
-    foreach(header Mod/CppUserModBase.hpp LuaMadeSimple/LuaMadeSimple.hpp
-                   DynamicOutput/DynamicOutput.hpp)
-        if(NOT EXISTS ${dir}/include/${header})
-            list(APPEND missing include/${header})
-        endif()
-    endforeach()
-    if(NOT EXISTS ${dir}/lib/UE4SS.lib)
-        list(APPEND missing lib/UE4SS.lib)
+    if(NOT EXISTS ${dir}/CMakeLists.txt)
+        message(FATAL_ERROR "KVR_UE4SS_SOURCE_DIR (${dir}) holds no CMakeLists.txt: it must name "
+                            "the loader's source checkout (rand_mod/README.md).")
     endif()
-    if(missing)
-        list(JOIN missing ", " missing)
-        message(FATAL_ERROR "KVR_UE4SS_SDK_DIR (${dir}) lacks ${missing}; rand_mod/README.md "
-                            "says what goes there.")
+    add_subdirectory(${dir} ${CMAKE_BINARY_DIR}/ue4ss_loader)
+    if(NOT TARGET UE4SS)
+        message(FATAL_ERROR "KVR_UE4SS_SOURCE_DIR (${dir}) defines no UE4SS target: it must name "
+                            "the loader's source checkout at the version the package ships, with "
+                            "its submodules (rand_mod/README.md).")
     endif()
     add_library(kvr_ue4ss INTERFACE)
-    target_include_directories(kvr_ue4ss SYSTEM INTERFACE ${dir}/include)
-    target_link_libraries(kvr_ue4ss INTERFACE ${dir}/lib/UE4SS.lib)
-    target_compile_definitions(kvr_ue4ss INTERFACE ${definitions})
-    message(STATUS "Mod library: the real loader's headers and import library from ${dir}")
+    target_link_libraries(kvr_ue4ss INTERFACE UE4SS)
+    message(STATUS "Mod library: built against the loader's UE4SS target from ${dir}")
 endfunction()
 
 # The package's check of main.dll runs on the machine that builds the package: in the MinGW

@@ -6,6 +6,10 @@
 
 #include <cstdio>
 
+#ifndef KVR_PACKAGE_VERSION
+#define KVR_PACKAGE_VERSION "dev"
+#endif
+
 namespace {
 const char kBuildStamp[] = "2026-10-28 13:45";
 std::string g_app_dir;
@@ -37,6 +41,7 @@ void start_up() {
     g_app_dir = kvr::module_directory();
     const bool logging = log_open(g_app_dir + "launcher.log");
     log_line("=== KVR launcher start (build %s) ===", kBuildStamp);
+    log_line("player package %s", KVR_PACKAGE_VERSION);
     // Not an error (the run goes on), but whoever reads the console should know why the file
     // stays silent: most often another program has it open.
     if (!logging) log_line("launcher.log could not be opened, lines go to the console only");

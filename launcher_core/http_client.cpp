@@ -6,6 +6,10 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#ifndef KVR_PACKAGE_VERSION
+#define KVR_PACKAGE_VERSION "dev"
+#endif
+
 namespace {
 
 constexpr int kResolveTimeoutMs = 5000;
@@ -133,14 +137,15 @@ HttpProblem http_request(const wchar_t* verb, const std::string& url, const std:
     set_timeouts(request.h);
 
     BOOL sent;
+    // Every request names the player package, so the server's logs tell which one a player runs.
+    std::wstring headers = L"X-KVR-Package: " + kvr::utf8_to_wide(KVR_PACKAGE_VERSION) + L"\r\n";
     if (json_body) {
         const DWORD len = static_cast<DWORD>(json_body->size());
-        const std::wstring headers =
-            L"Content-Type: application/json\r\n" + kvr::utf8_to_wide(extra_headers);
+        headers += L"Content-Type: application/json\r\n" + kvr::utf8_to_wide(extra_headers);
         sent = WinHttpSendRequest(request.h, headers.c_str(), static_cast<DWORD>(-1L),
                                   const_cast<char*>(json_body->data()), len, len, 0);
     } else {
-        sent = WinHttpSendRequest(request.h, WINHTTP_NO_ADDITIONAL_HEADERS, 0,
+        sent = WinHttpSendRequest(request.h, headers.c_str(), static_cast<DWORD>(-1L),
                                   WINHTTP_NO_REQUEST_DATA, 0, 0, 0);
     }
     if (!sent || !WinHttpReceiveResponse(request.h, nullptr)) return failure_before_answer();

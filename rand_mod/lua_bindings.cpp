@@ -4,6 +4,9 @@
 #include "rand_mod/rand_streams.h"
 #include "rand_mod/replacement_rand.h"
 
+#include <stdexcept>
+#include <string>
+
 namespace kvr {
 
 namespace {
@@ -17,18 +20,36 @@ Lua& state(const Lua& lua) {
     return const_cast<Lua&>(lua);
 }
 
+// The loader converts whatever a script passes (a string seeds 0, a missing flag switches the
+// generator off), so the type is checked here. A mistake is raised as a Lua error naming the
+// function: the loader's call guard turns an exception into one.
+[[noreturn]] void wrong_argument(const char* function, const char* wanted) {
+    throw std::invalid_argument(std::string(function) + ": argument 1 must be " + wanted);
+}
+
+int64_t integer_argument(const Lua& lua, const char* function) {
+    if (!state(lua).is_integer(1)) wrong_argument(function, "an integer");
+    return state(lua).get_integer(1);
+}
+
+bool bool_argument(const Lua& lua, const char* function) {
+    if (!state(lua).is_bool(1)) wrong_argument(function, "a boolean");
+    return state(lua).get_bool(1);
+}
+
 int set_rand_seed_lua(const Lua& lua) {
-    set_rand_seed(process_rand_streams(), static_cast<uint32_t>(state(lua).get_integer(1)));
+    const int64_t seed = integer_argument(lua, "SetRandSeed");
+    set_rand_seed(process_rand_streams(), static_cast<uint32_t>(seed));
     return 0;
 }
 
 int set_rand_window_lua(const Lua& lua) {
-    process_rand_streams().window.exchange(state(lua).get_bool(1));
+    process_rand_streams().window.exchange(bool_argument(lua, "SetRandWindow"));
     return 0;
 }
 
 int set_rand_enabled_lua(const Lua& lua) {
-    process_rand_streams().enabled.exchange(state(lua).get_bool(1));
+    process_rand_streams().enabled.exchange(bool_argument(lua, "SetRandEnabled"));
     return 0;
 }
 
@@ -48,7 +69,8 @@ int get_rand_debug_lua(const Lua& lua) {
 
 int get_rand_caller_lua(const Lua& lua) {
     const SiteCounts site =
-        listed_site(process_rand_streams(), state(lua).get_integer(1)).value_or(SiteCounts{});
+        listed_site(process_rand_streams(), integer_argument(lua, "GetRandCaller"))
+            .value_or(SiteCounts{});
     state(lua).set_integer(static_cast<int64_t>(site.key));
     state(lua).set_integer(site.calls);
     state(lua).set_integer(site.served);

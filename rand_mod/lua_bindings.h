@@ -5,6 +5,7 @@
 //   GetRandState()          -> seed
 //   GetRandDebug()          -> total calls, total served, hooked slots, listed sites
 //   GetRandCaller(i)        -> key, calls, served of the i-th listed site (from 0), or 0, 0, 0
+// An argument of the wrong type (or none) is a Lua error naming the function; nothing changes.
 #pragma once
 #include <LuaMadeSimple/LuaMadeSimple.hpp>
 

@@ -17,6 +17,7 @@ constexpr std::size_t kOptionalHeader = 0x18;     // from the PE signature
 constexpr std::size_t kSizeOfImage = 0x50;        // from the PE signature
 constexpr std::size_t kSizeOfHeaders = 0x54;      // from the PE signature
 constexpr std::size_t kDirectoryCount = 0x84;     // from the PE signature
+constexpr std::size_t kExportDirectory = 0x88;    // data directory entry 0, from the PE signature
 constexpr std::size_t kImportDirectory = 0x90;    // data directory entry 1, from the PE signature
 constexpr std::size_t kDescriptorSize = 20;
 constexpr std::size_t kSectionHeaderSize = 40;
@@ -119,6 +120,25 @@ std::vector<NamedImport> list_imports(const uint8_t* image_bytes, std::size_t im
         found.push_back({image.name_at(dll_rva), image.name_at(name_rva)});
     });
     return found;
+}
+
+std::vector<std::string> list_exports(const uint8_t* image_bytes, std::size_t image_size) {
+    std::vector<std::string> names;
+    const ImageReader image(image_bytes, image_size);
+    const auto pe = pe_header(image);
+    if (!pe) return names;
+    const auto directories = image.read<uint32_t>(uint64_t{*pe} + kDirectoryCount);
+    const auto exports = image.read<uint32_t>(uint64_t{*pe} + kExportDirectory);
+    if (!directories || *directories < 1 || !exports || *exports == 0) return names;
+    const auto count = image.read<uint32_t>(uint64_t{*exports} + 0x18); // NumberOfNames
+    const auto table = image.read<uint32_t>(uint64_t{*exports} + 0x20); // AddressOfNames
+    if (!count || !table) return names;
+    for (uint64_t i = 0; i < *count; ++i) {
+        const auto name = image.read<uint32_t>(*table + i * 4);
+        if (!name) break; // the table runs out of the image
+        names.push_back(image.name_at(*name));
+    }
+    return names;
 }
 
 std::vector<uint8_t> map_image_file(const std::vector<uint8_t>& file, std::size_t max_image_size) {

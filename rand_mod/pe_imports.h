@@ -9,8 +9,9 @@
 // read is checked against `image_size`, so a damaged header finds nothing instead of reading
 // outside the image.
 //
-// The same reader lists every import by name (for checking a DLL before it is shipped), and
-// lays a PE32+ file out as the loader would map it, so the reader works on files too.
+// The same reader lists every import and every export by name (for checking a DLL, and the DLL
+// it imports from, before they are shipped), and lays a PE32+ file out as the loader would map
+// it, so the reader works on files too.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -30,6 +31,10 @@ struct NamedImport {
 
 // Every import by name, in the order find_import_slots searches them.
 std::vector<NamedImport> list_imports(const uint8_t* image, std::size_t image_size);
+
+// Every name the export directory lists, in its order (bounded like the import walk; a damaged
+// directory lists nothing beyond what lies inside the image).
+std::vector<std::string> list_exports(const uint8_t* image, std::size_t image_size);
 
 // A PE32+ file as the loader maps it: its headers, and each section's raw data at the section's
 // RVA, in a zero-filled image of SizeOfImage bytes. Empty when the file is no PE32+ file, a

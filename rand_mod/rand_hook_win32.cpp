@@ -29,14 +29,14 @@ void restore_slot_protection(uintptr_t slot, uint32_t old_protection) {
 
 constexpr SlotProtection kVirtualProtect{make_slot_writable, restore_slot_protection};
 
-// The loader's devices are handed the level 4, its verbose level.
-static_assert(RC::LogLevel::Verbose == 4, "the loader's verbose level is no longer 4");
+// The loader's devices are handed the level 4: its Error, which also paints the line red.
+static_assert(RC::LogLevel::Error == 4, "the loader's error level is no longer 4");
 
 // A zero-terminated text fits both forms the loader's send has taken (a character pointer or a
 // string view). The text has no braces, so a loader that formats it unchanged.
 void send_to_default_devices(std::wstring_view line) {
     const std::wstring text(line);
-    RC::Output::send<RC::LogLevel::Verbose>(text.c_str());
+    RC::Output::send<RC::LogLevel::Error>(text.c_str());
 }
 
 } // namespace

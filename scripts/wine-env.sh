@@ -1,6 +1,7 @@
 # Sourced: the Wine environment of one build tree. Usage: . scripts/wine-env.sh <build-dir>
 kvr_build_dir=$(cd "${1:?build dir}" && pwd)
-export WINEPREFIX="$kvr_build_dir/wineprefix"
+# KVR_WINEPREFIX puts the prefix elsewhere (the package check plays in a fresh one).
+export WINEPREFIX="${KVR_WINEPREFIX:-$kvr_build_dir/wineprefix}"
 export WINEDEBUG=-all
 export WINEARCH=win64
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"

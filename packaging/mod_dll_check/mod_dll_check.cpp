@@ -1,12 +1,15 @@
 // Decides whether a main.dll may go into the player package: the game's mod loader must be able
 // to load it. The loader exports its C++ API under MSVC's decorated names; a MinGW build of the
 // mod imports the same API under GCC's names ("_ZN2RC14CppUserModBaseC2Ev", ...), fails to load
-// in the game and leaves the race unfixed without a word to the player.
+// in the game and leaves the race unfixed without a word to the player. So does a main.dll built
+// against another loader build: its imports are not all among the shipped UE4SS.dll's exports.
 //
-//   kvr_mod_dll_check <main.dll>
+//   kvr_mod_dll_check <main.dll> [<UE4SS.dll>]
 //
-// Exit 0 when the DLL imports the loader's API and none of it under GCC's names; 1 with the
-// reason on stderr when it does not; 2 when the file cannot be read.
+// Exit 0 when the DLL imports the loader's API, none of it under GCC's names, and (with the
+// loader's DLL) every name it imports from UE4SS.dll is one that DLL exports; 1 with the reason
+// on stderr when not (its first words say "test build" for a MinGW one); 2 when a file cannot be
+// read.
 #include "rand_mod/pe_imports.h"
 
 #include <algorithm>
@@ -14,6 +17,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -42,26 +46,35 @@ std::string some_of(const std::vector<std::string>& names) {
     return text;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: kvr_mod_dll_check <main.dll>\n";
-        return 2;
-    }
-    const std::string path = argv[1];
+// The file mapped as the loader maps it; empty (and the reason on stderr) when it is none.
+std::vector<uint8_t> read_image(const std::string& path, int* failure) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         std::cerr << path << ": cannot be read\n";
-        return 2;
+        *failure = 2;
+        return {};
     }
     const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)),
                                     std::istreambuf_iterator<char>());
-    const std::vector<uint8_t> image = kvr::map_image_file(file);
+    std::vector<uint8_t> image = kvr::map_image_file(file);
     if (image.empty()) {
         std::cerr << path << " is not a 64-bit Windows DLL\n";
-        return 1;
+        *failure = 1;
     }
+    return image;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2 && argc != 3) {
+        std::cerr << "usage: kvr_mod_dll_check <main.dll> [<UE4SS.dll>]\n";
+        return 2;
+    }
+    const std::string path = argv[1];
+    int failure = 0;
+    const std::vector<uint8_t> image = read_image(path, &failure);
+    if (image.empty()) return failure;
 
     std::vector<std::string> loader_names;
     std::vector<std::string> gcc_names;
@@ -76,12 +89,30 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (!gcc_names.empty()) {
-        std::cerr << path << " imports GCC-mangled names from " << kLoaderDll << " ("
-                  << some_of(gcc_names)
+        std::cerr << "test build: " << path << " imports GCC-mangled names from " << kLoaderDll
+                  << " (" << some_of(gcc_names)
                   << "): it is a MinGW test build, which the game's mod loader cannot load\n";
         return 1;
     }
-    std::cout << path << ": " << loader_names.size() << " imports from " << kLoaderDll
-              << ", none GCC-mangled\n";
+    if (argc == 3) {
+        const std::string loader = argv[2];
+        const std::vector<uint8_t> loader_image = read_image(loader, &failure);
+        if (loader_image.empty()) return failure;
+        const std::vector<std::string> exports =
+            kvr::list_exports(loader_image.data(), loader_image.size());
+        const std::set<std::string> exported(exports.begin(), exports.end());
+        std::vector<std::string> missing;
+        for (const std::string& name : loader_names)
+            if (!exported.count(name)) missing.push_back(name);
+        if (!missing.empty()) {
+            std::cerr << path << " imports " << missing.size() << " of its " << loader_names.size()
+                      << " names from " << kLoaderDll << " that " << loader << " does not export ("
+                      << some_of(missing) << "): it was built against another loader build\n";
+            return 1;
+        }
+    }
+    std::cout << path << ": production build, " << loader_names.size() << " imports from "
+              << kLoaderDll << ", none GCC-mangled"
+              << (argc == 3 ? ", all exported by the shipped loader" : "") << "\n";
     return 0;
 }

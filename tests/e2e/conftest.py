@@ -10,8 +10,23 @@ from pathlib import Path
 import pytest
 
 BUILD = Path(os.environ.get("KVR_WIN_BUILD", Path(__file__).resolve().parents[2] / "build" / "win64"))
+# The build tree's Wine prefix, or another one (the package check plays in a fresh prefix).
+PREFIX = Path(os.environ.get("KVR_WINEPREFIX", BUILD / "wineprefix"))
 SOURCE = Path(os.environ.get("KVR_SOURCE_DIR", Path(__file__).resolve().parents[2]))
 SCRIPTS = SOURCE / "scripts"
+
+
+def package_version() -> str:
+    """The player package version this build tree's programs were built with."""
+    for line in (BUILD / "CMakeCache.txt").read_text(encoding="utf-8").splitlines():
+        if line.startswith("KVR_PACKAGE_VERSION:"):
+            return line.split("=", 1)[1]
+    raise LookupError(f"KVR_PACKAGE_VERSION is not in {BUILD / 'CMakeCache.txt'}")
+
+
+# The launcher core's first two lines: the banner and the package it belongs to.
+START_LINES = ("=== KVR launcher start (build 2026-10-28 13:45) ===\n"
+               f"player package {package_version()}\n")
 
 
 def winpath(p) -> str:
@@ -22,7 +37,7 @@ def winpath(p) -> str:
 def wine_env(extra=None) -> dict:
     env = dict(os.environ)
     env.update({
-        "WINEPREFIX": str(BUILD / "wineprefix"),
+        "WINEPREFIX": str(PREFIX),
         "WINEDEBUG": "-all",
         "WINEARCH": "win64",
         "WINEDLLOVERRIDES": "mscoree,mshtml=;winemenubuilder.exe=d",
@@ -124,7 +139,7 @@ def wine(tmp_path):
 @pytest.fixture
 def opened_urls():
     """URLs the shell opened during the test (Wine's browser is a recorder)."""
-    path = BUILD / "wineprefix" / "opened-urls.txt"
+    path = PREFIX / "opened-urls.txt"
     path.unlink(missing_ok=True)
 
     def read():

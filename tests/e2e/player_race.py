@@ -25,7 +25,7 @@ from pathlib import Path
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "peers"))
 
-from conftest import BUILD, BoxCloser, Wine, find_exe, read_text, wait_for, winpath  # noqa: E402
+from conftest import PREFIX, BoxCloser, Wine, find_exe, read_text, wait_for, winpath  # noqa: E402
 from livesplit_peer import LiveSplitPeer  # noqa: E402
 from race_server import RaceServer  # noqa: E402
 from steam_fixtures import STEAM_KEY, Account, end_fake_games, make_steam_pc  # noqa: E402
@@ -87,7 +87,7 @@ class PlayerRace:
         self.pace = 1.0 if shots else 0.25
         self.poll_s = 0.05  # how often the race's files are looked at
         self.server_pause_s = 0.4 * self.pace  # a real server takes a moment to answer
-        self.prefix_c = BUILD / "wineprefix" / "drive_c"
+        self.prefix_c = PREFIX / "drive_c"
         self.local = self.prefix_c / "users" / _wine_user(self.prefix_c) / "AppData" / "Local"
         self.data = self.local / "KVR-Race" / "data"
         self.livesplit_dir = self.prefix_c / "Program Files" / "LiveSplit"

@@ -1,10 +1,9 @@
 """The launcher core's start-up, modes and race-run sequence, run for real under Wine."""
 from pathlib import Path
 
-from conftest import install_programs, read_text, winpath
+from conftest import START_LINES, install_programs, read_text, winpath
 from peer_fixtures import player, race_server, receipt_text  # noqa: F401
 
-BANNER = "=== KVR launcher start (build 2026-10-28 13:45) ==="
 INCOMPLETE = "launcher.ini missing or incomplete (need receipt and data fields)"
 PRESS_ENTER = "\n按回车键退出..."
 
@@ -25,14 +24,14 @@ def write_ini(player_dir, text, bom=False):
 def test_missing_ini_stops_with_exit_1_after_enter_and_banners_accumulate(wine, player_dir):
     first = wine.run(core(player_dir), stdin_text="\n")
     assert first.rc == 1
-    assert first.out.startswith(BANNER + "\n" + INCOMPLETE + "\n")
+    assert first.out.startswith(START_LINES + INCOMPLETE + "\n")
     assert first.out.endswith(PRESS_ENTER)
     # An unrecognised first argument is a race run too.
     second = wine.run(core(player_dir), "--bogus", stdin_text="\n")
     assert second.rc == 1
-    assert log_of(player_dir) == (BANNER + "\n" + INCOMPLETE + "\n") * 2
+    assert log_of(player_dir) == (START_LINES + INCOMPLETE + "\n") * 2
     # On disk every line ends with CR LF (text-mode append).
-    assert (player_dir / "launcher.log").read_bytes().count(b"\r\n") == 4
+    assert (player_dir / "launcher.log").read_bytes().count(b"\r\n") == 6
 
 
 def test_ini_with_receipt_but_no_data_stops(wine, player_dir):
@@ -142,7 +141,7 @@ def test_unopenable_log_leaves_every_line_on_the_console(wine, player_dir, tmp_p
     race_ini(player_dir, winpath(tmp_path / "data"))
     r = wine.run(core(player_dir), stdin_text="\n")
     assert r.rc == 0
-    assert r.out.startswith(BANNER + "\n")
+    assert r.out.startswith(START_LINES)
     assert "stage: uploading\n" in r.out and "=== KVR launcher done ===\n" in r.out
 
 

@@ -5,7 +5,7 @@ import json
 
 import pytest
 
-from conftest import BUILD, read_text
+from conftest import BUILD, package_version, read_text
 from player_race import PLAYER, RUN_TIME, PlayerRace
 
 
@@ -33,6 +33,9 @@ def test_a_whole_race_reaches_the_server_and_leaves_nothing_behind(race):
     assert "playing" in seen["states"]
     assert "mod install verified OK (4/4 files)" in log
     assert log.endswith("=== KVR launcher done ===\n")
+    # Which package the player runs: in the log and on every request (GET and POST alike).
+    assert f"player package {package_version()}\n" in log
+    assert {r.headers.get("X-KVR-Package") for r in race.server.requests} == {package_version()}
 
     [body] = race.submits()
     assert body["player"] == PLAYER

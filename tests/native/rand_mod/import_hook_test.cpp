@@ -1,5 +1,7 @@
 #include "rand_mod/import_hook.h"
 
+#include <DynamicOutput/DynamicOutput.hpp>
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -160,4 +162,27 @@ TEST_F(ImportHookTest, FailingLogUndoesThePatchesOfThisInstall) {
     EXPECT_THROW(install({exe.offset(0), exe.offset(2)}), std::runtime_error);
     EXPECT_EQ(exe.slots[0], address_of(replacement));
     EXPECT_EQ(exe.slots[2], address_of(replacement));
+}
+
+// The stand-in's levels are the loader's (they double as its console colours), so the level
+// the mod sends, Error, reaches a device as the 4 the loader's devices expect.
+TEST(StandInOutput, LevelsAreTheLoadersAndErrorReachesDevicesAs4) {
+    EXPECT_EQ((std::vector<int>{RC::LogLevel::Default, RC::LogLevel::Normal, RC::LogLevel::Verbose,
+                                RC::LogLevel::Warning, RC::LogLevel::Error}),
+              (std::vector<int>{0, 1, 2, 3, 4}));
+    struct LevelDevice : RC::Output::OutputDevice {
+        int32_t* got;
+        explicit LevelDevice(int32_t* got) : got(got) {}
+        bool has_optional_arg() const override { return true; }
+        void receive(std::wstring_view) const override {}
+        void receive_with_optional_arg(std::wstring_view, int32_t level) const override {
+            *got = level;
+        }
+    };
+    int32_t got = -1;
+    auto& devices = RC::Output::DefaultTargets::get_default_devices_ref();
+    devices.push_back(std::make_unique<LevelDevice>(&got));
+    RC::Output::send<RC::LogLevel::Error>(L"line\n");
+    devices.clear();
+    EXPECT_EQ(got, 4);
 }

@@ -103,14 +103,50 @@ TEST_F(LuaBindingsTest, SeedKeepsTheLowBitsAndReadsBackUnsigned) {
               "");
 }
 
-TEST_F(LuaBindingsTest, WronglyTypedArgumentsAreLuaErrors) {
+// The loader converts what a script passes (a string or 1.5 reads as 0, nothing as false); the
+// mod checks the type itself and the script sees an error naming the function.
+TEST_F(LuaBindingsTest, WronglyTypedArgumentsAreLuaErrorsNamingTheFunction) {
     EXPECT_EQ(run(R"(
-        assert(not pcall(SetRandWindow, 1))
-        assert(not pcall(SetRandEnabled))
-        assert(not pcall(SetRandSeed, "seven"))
-        assert(not pcall(GetRandCaller, {}))
+        SetRandWindow(true)
+        local function fails(f, name, ...)
+            local ok, err = pcall(f, ...)
+            assert(not ok and err:find(name .. ": argument 1 must be", 1, true), tostring(err))
+        end
+        fails(SetRandSeed, "SetRandSeed", "seven")
+        fails(SetRandSeed, "SetRandSeed", 1.5)
+        fails(SetRandSeed, "SetRandSeed", "7")
+        fails(SetRandWindow, "SetRandWindow", 0)
+        fails(SetRandEnabled, "SetRandEnabled")
+        fails(GetRandCaller, "GetRandCaller", {})
         assert(GetRandState() == 12345)
     )"),
               "");
-    EXPECT_FALSE(process_rand_streams().window);
+    EXPECT_TRUE(process_rand_streams().window);
+    EXPECT_TRUE(process_rand_streams().enabled);
+}
+
+// The stand-in reads arguments as the loader does: converted, never an error, taken off the
+// stack.
+TEST_F(LuaBindingsTest, StandInConvertsArgumentsAsTheLoader) {
+    RC::LuaMadeSimple::Lua lua(state_);
+    lua_settop(state_, 0);
+    lua_pushstring(state_, "seven");
+    lua_pushnumber(state_, 1.5);
+    lua_pushstring(state_, "7");
+    lua_pushinteger(state_, 9);
+    EXPECT_FALSE(lua.is_integer(1));
+    EXPECT_EQ(lua.get_integer(1), 0); // "seven"
+    EXPECT_EQ(lua.get_integer(1), 0); // 1.5
+    EXPECT_EQ(lua.get_integer(1), 7); // "7"
+    EXPECT_TRUE(lua.is_integer(1));
+    EXPECT_EQ(lua.get_integer(1), 9);
+    EXPECT_EQ(lua_gettop(state_), 0);
+    EXPECT_EQ(lua.get_integer(1), 0); // nothing there
+
+    lua_pushinteger(state_, 0);
+    lua_pushnil(state_);
+    EXPECT_FALSE(lua.is_bool(1));
+    EXPECT_TRUE(lua.get_bool(1)); // 0 is true in Lua
+    EXPECT_FALSE(lua.get_bool(1));
+    EXPECT_FALSE(lua.get_bool(1)); // nothing there
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 using kvr::find_import_slots;
+using kvr::list_exports;
 using kvr::list_imports;
 using kvr::map_image_file;
 
@@ -63,6 +64,21 @@ class PeImage {
         put32(descriptor + 12, name);
         put32(descriptor + 16, address_table);
         return address_table;
+    }
+
+    // An export directory naming `names`, after everything added so far.
+    void add_exports(const std::vector<std::string>& names) {
+        const uint32_t directory = cursor_;
+        const uint32_t table = directory + 0x28;
+        cursor_ = table + static_cast<uint32_t>(names.size()) * 4;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            put32(table + static_cast<uint32_t>(i) * 4, cursor_);
+            put_bytes(cursor_, names[i] + '\0');
+            cursor_ += static_cast<uint32_t>(names[i].size()) + 1;
+        }
+        put32(directory + 0x18, static_cast<uint32_t>(names.size()));
+        put32(directory + 0x20, table);
+        put32(kPe + 0x88, directory);
     }
 
     std::vector<uint32_t> rand_slots() const {
@@ -193,4 +209,20 @@ TEST(ImportSearch, AFileMappedAsTheLoaderMapsItListsItsImports) {
     // A section that runs past the end of the file, or an image beyond the bound, is no image.
     EXPECT_TRUE(map_image_file({file.begin(), file.end() - 1}).empty());
     EXPECT_TRUE(map_image_file(file, pe.bytes().size() - 1).empty());
+}
+
+// The package checks main.dll's imports against what the shipped UE4SS.dll exports; a damaged
+// export directory lists only what lies inside the image.
+TEST(ExportList, NamesInDirectoryOrderAndNothingOutsideTheImage) {
+    PeImage pe;
+    EXPECT_TRUE(list_exports(pe.bytes().data(), pe.bytes().size()).empty());
+    pe.add_exports({"??0CppUserModBase@RC@@QEAA@XZ", "start_mod"});
+    EXPECT_EQ(list_exports(pe.bytes().data(), pe.bytes().size()),
+              (std::vector<std::string>{"??0CppUserModBase@RC@@QEAA@XZ", "start_mod"}));
+
+    const uint32_t directory = 0x1200;
+    pe.put32(directory + 0x18, 0xFFFFFFFF); // a count far past the table's end
+    EXPECT_LE(list_exports(pe.bytes().data(), pe.bytes().size()).size(), pe.bytes().size() / 4);
+    pe.put32(directory + 0x20, 0xFFFFFFF0); // the table itself outside the image
+    EXPECT_TRUE(list_exports(pe.bytes().data(), pe.bytes().size()).empty());
 }

@@ -11,13 +11,14 @@
 
 namespace RC {
 
+// The loader's levels, which double as its console colours (4, Error, is red).
 namespace LogLevel {
 enum LogLevel : int32_t {
-    Default = 1 << 0,
-    Normal = 1 << 1,
-    Verbose = 1 << 2,
-    Warning = 1 << 3,
-    Error = 1 << 4,
+    Default = 0,
+    Normal = 1,
+    Verbose = 2,
+    Warning = 3,
+    Error = 4,
 };
 } // namespace LogLevel
 

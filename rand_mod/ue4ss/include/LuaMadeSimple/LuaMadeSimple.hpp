@@ -24,10 +24,14 @@ class RC_UE4SS_API Lua {
     // Makes `function` callable as the global `name`; a second registration replaces the first.
     void register_function(const std::string& name, const LuaFunction& function);
 
-    // Arguments of the running call, counted from 1. A value of the wrong type raises the
-    // state's error (a Lua error natively, an exception in the host's state). Not const
-    // members, although functions get their state as `const Lua&`: the stricter of the ways a
-    // loader may declare them, so the mod is built against both.
+    // Arguments of the running call, counted from 1, as the loader reads them: `is_*` says
+    // whether the value has that type; `get_*` converts whatever is there (lua_tointeger: 0 for
+    // anything but an integer or a string of one; lua_toboolean: false for nil and false only),
+    // never raises an error, and takes the value off the stack. Not const members, although
+    // functions get their state as `const Lua&`: the stricter of the ways a loader may declare
+    // them, so the mod is built against both.
+    bool is_integer(int32_t index = 1);
+    bool is_bool(int32_t index = 1);
     int64_t get_integer(int32_t index = 1);
     bool get_bool(int32_t index = 1);
 

@@ -21,14 +21,14 @@ struct lua_State {
 namespace RC::StandIn {
 
 // Calls the function registered as `name` with `args`; returns its results, first result first.
-// An unknown name throws std::out_of_range; a wrongly typed argument std::invalid_argument.
+// An unknown name throws std::out_of_range; an exception the function throws comes out as it is
+// (the loader's call guard turns it into a Lua error).
 inline std::vector<int64_t> call_lua_function(lua_State& state, const std::string& name,
                                               std::vector<HostLuaValue> args) {
     const LuaMadeSimple::LuaFunction function = state.functions.at(name);
     state.stack = std::move(args);
-    const std::size_t before = state.stack.size();
     const int count = function(LuaMadeSimple::Lua(&state));
-    if (count < 0 || state.stack.size() < before + static_cast<std::size_t>(count)) {
+    if (count < 0 || state.stack.size() < static_cast<std::size_t>(count)) {
         throw std::logic_error(name + " returned more results than it pushed");
     }
     std::vector<int64_t> results;
