@@ -180,11 +180,8 @@ RunJudgement judge_run(const RunInputs& in) {
     RunJudgement j;
     j.player = in.player.empty() ? "anonymous" : in.player;
     const LiveSplitReading& ls = in.livesplit;
-    if (!in.livesplit_asked)
-        j.log.emplace_back("livesplit not asked (the run is from an earlier start)");
-    else
-        j.log.push_back(ls.time ? format_text("livesplit probe ok: %.2f", *ls.time)
-                                : "livesplit probe failed (server not started?)");
+    j.log.push_back(ls.time ? format_text("livesplit probe ok: %.2f", *ls.time)
+                            : "livesplit probe failed (server not started?)");
 
     if (!in.server_configured) {
         j.log.emplace_back("no server configured, upload skipped");

@@ -35,9 +35,8 @@ struct RunInputs {
     bool kvrw_result_unreadable = false; // it exists, but could not be read (the receipt is used)
     bool kvrw_result_stale = false;      // it is older than this run: a leftover, not judged
     LiveSplitReading livesplit;          // after the game
-    bool livesplit_asked = true;       // false for a run left by an earlier start: no timer is its
-    LiveSplitReading livesplit_before; // before the game (race run); empty when not read
-    std::string player;                // UTF-8; "anonymous" is used when empty
+    LiveSplitReading livesplit_before;   // before the game (race run); empty when not read
+    std::string player;                  // UTF-8; "anonymous" is used when empty
     std::string player_id;
     std::string difficulty; // the configured one; "normal" is used when empty
 };

@@ -205,8 +205,7 @@ RunInputs inputs_of(const RunContext& ctx, const RunFiles& files) {
     }
     in.kvrw_result_stale = files.result_stale;
     in.kvrw_result_unreadable = files.result.present && !files.result.text;
-    in.livesplit_asked = ctx.livesplit.has_value();
-    in.livesplit = ctx.livesplit.value_or(LiveSplitReading{});
+    in.livesplit = ctx.livesplit;
     in.livesplit_before = ctx.livesplit_before;
     in.player = ctx.player;
     in.player_id = ctx.player_id;

@@ -75,8 +75,8 @@ struct RunIo {
 struct RunContext {
     bool server_configured = false;
     // LiveSplit after the run's game (for a run an earlier start left behind, what it shows
-    // before this start's game, as "--upload" would ask it); nothing when it is not asked.
-    std::optional<LiveSplitReading> livesplit;
+    // before this start's game, as "--upload" would ask it).
+    LiveSplitReading livesplit;
     LiveSplitReading livesplit_before; // race run: what it showed before the game
     std::string player;                // UTF-8
     std::string player_id;

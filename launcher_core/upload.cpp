@@ -50,9 +50,9 @@ QueueFlush flush_pending_queue(const LauncherConfig& cfg,
     ctx.server_configured = true;
     // A run left behind is judged with what LiveSplit shows now, as "--upload" would judge it:
     // the probe's reading, else LiveSplit is asked (only when there is such a run).
-    ctx.livesplit = livesplit;
-    if (!ctx.livesplit && (kvr::path_exists(cfg.receipt) ||
-                           kvr::path_exists(data_file(cfg, "kvrw_result.json"))))
+    if (livesplit)
+        ctx.livesplit = *livesplit;
+    else if (kvr::path_exists(cfg.receipt) || kvr::path_exists(data_file(cfg, "kvrw_result.json")))
         ctx.livesplit = read_livesplit();
     ctx.player = cfg.player;
     ctx.player_id = detect_steam_account().steam_id;
