@@ -1,0 +1,35 @@
+// Names that cross process boundaries: the data directory's files the programs talk through,
+// the stage words of the state files, and the game's executable. Every program takes them from
+// here, so a name written by one program is the name another reads.
+#pragma once
+
+namespace kvr::race {
+
+// Files in the data directory.
+inline constexpr char kLaunchState[] = "launch.state";   // launcher core, start window
+inline constexpr char kUploadState[] = "upload.state";   // launcher core, result card
+inline constexpr char kTimerEnabled[] = "timer.enabled"; // launcher core ("0"), overlay
+inline constexpr char kBoardToggle[] = "board.toggle";   // launcher core ("0"), overlay
+inline constexpr char kTimerText[] = "timer.txt";        // in-game script, overlay
+inline constexpr char kBoardTable[] = "board.tsv";       // launcher core, overlay
+inline constexpr char kBoardDemoTable[] = "board.demo.tsv";
+inline constexpr char kChoice[] = "choice.txt";            // chooser, launcher core
+inline constexpr char kResultFile[] = "kvrw_result.json"; // in-game script, launcher core
+
+// Stage words of launch.state, in the order a race run writes them ("checking" is the start
+// window's own, written before it starts the core).
+inline constexpr char kChecking[] = "checking";
+inline constexpr char kLaunching[] = "launching";
+inline constexpr char kPlaying[] = "playing";
+inline constexpr char kUploading[] = "uploading";
+inline constexpr char kDone[] = "done";
+// The last word of upload.state when the upload failed ("done" when it succeeded).
+inline constexpr char kFail[] = "fail";
+
+// The game's executable, as a file name and as the process name Windows lists.
+#define KVR_GAME_EXE "Hollowmaze-Win64-Shipping.exe"
+inline constexpr char kGameExe[] = KVR_GAME_EXE;
+inline constexpr wchar_t kGameExeWide[] = L"" KVR_GAME_EXE;
+#undef KVR_GAME_EXE
+
+} // namespace kvr::race
