@@ -44,6 +44,7 @@ Sent send_entry(const LauncherConfig& cfg, const std::string& path, const std::s
     int status = 0;
     if (!post_submit(cfg, payload, body, &status, &problem)) return Sent::unreachable;
     const SubmitReply reply = parse_submit_reply(body);
+    note_oversized_token(reply);
     if (reply.accepted) {
         // The run this login came with may be the player's first: keep it as a fresh upload would.
         if (reply.token && !profile_token_saved(cfg)) keep_profile_token(cfg, *reply.token);

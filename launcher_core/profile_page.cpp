@@ -52,3 +52,10 @@ void keep_profile_token(const LauncherConfig& cfg, const std::string& token) {
     open_profile_page(cfg, token);
     log_line("opened profile page (first time)");
 }
+
+void note_oversized_token(const SubmitReply& reply) {
+    if (reply.oversized_token_bytes == 0) return;
+    log_line("profile token ignored: %lu bytes, longer than %lu (the saved one stays)",
+             static_cast<unsigned long>(reply.oversized_token_bytes),
+             static_cast<unsigned long>(kMaxTokenBytes));
+}

@@ -4,6 +4,7 @@
 // run, even when the flag cannot be written.
 #pragma once
 #include "launcher_core/config.h"
+#include "launcher_core/server_reply.h"
 
 #include <string>
 
@@ -16,3 +17,7 @@ bool profile_token_saved(const LauncherConfig& cfg);
 // Takes a token from the server: kept for this run, saved (written whole, then renamed: it is the
 // player's only login), and the page opened if it never was.
 void keep_profile_token(const LauncherConfig& cfg, const std::string& token);
+
+// A line when the answer's token was ignored for its length (the saved login stays); nothing
+// otherwise.
+void note_oversized_token(const SubmitReply& reply);

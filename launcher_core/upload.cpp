@@ -21,9 +21,6 @@ namespace {
 
 UploadOutcome g_outcome;
 
-// The response goes to the log whole unless it is unreasonably long.
-constexpr size_t kLoggedResponseBytes = 4096;
-
 // kvrw_result.json, read as soon as whoever holds it (a virus scanner looking at the fresh
 // file, the game's last flush) lets go; false when it is missing or stays locked.
 bool read_kvrw_result(const std::string& path, std::string& text, bool& unreadable) {
@@ -79,16 +76,6 @@ UploadResult result_of(RunVerdict verdict) {
     return UploadResult::not_run;
 }
 
-void log_response(const std::string& body) {
-    if (body.size() <= kLoggedResponseBytes) {
-        log_line("upload response: %s", log_safe(body).c_str());
-        return;
-    }
-    log_line("upload response: %s... (%lu bytes)",
-             log_safe(body.substr(0, kLoggedResponseBytes)).c_str(),
-             static_cast<unsigned long>(body.size()));
-}
-
 // Why the run did not get through, and where it waits now: said once, as it is.
 void log_upload_failure(UploadMode mode, const std::string& why) {
     if (mode == UploadMode::upload_only)
@@ -109,10 +96,11 @@ bool take_answer(const LauncherConfig& cfg, UploadMode mode, const std::string& 
         g_outcome.profile_token = *reply.token;
         keep_profile_token(cfg, *reply.token);
     }
+    note_oversized_token(reply);
     if (reply.rank) g_outcome.rank = *reply.rank;
     if (reply.points) g_outcome.points = *reply.points;
     g_outcome.error = reply.error;
-    log_response(body);
+    log_line("upload response: %s", answer_for_log(body).c_str());
     if (reply.accepted) {
         g_outcome.result = UploadResult::accepted;
         return true;
