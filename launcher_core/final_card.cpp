@@ -3,6 +3,7 @@
 #include "launcher_core/json_fields.h"
 
 #include "common/text.h"
+#include "common/utf8.h"
 #include "ui_kit/race_time.h"
 
 namespace {
@@ -12,33 +13,41 @@ constexpr char kNoFinish[] = "No finish detected - this run will not count.";
 constexpr char kNoServer[] = "No race server configured - result not uploaded.";
 constexpr char kRefused[] = "The server did not accept this run - see launcher.log.";
 
-// The longest value of the other options; their sound values are a few bytes long.
-constexpr size_t kMaxCardValueBytes = 64;
+// The longest value of the other options; their sound values are a few characters long.
+constexpr size_t kMaxCardValueChars = 64;
 
-// At most `max_chars` UTF-8 characters, "..." marking a cut.
-std::string cut_text(std::string_view s, size_t max_chars) {
+// A value as the card gets it: without what an argument cannot carry (control characters: a NUL
+// would end the whole command line there; double quotes, which no quoting of ours passes on;
+// bytes that are not UTF-8) and at most `max_chars` characters. Taking it again changes nothing,
+// so the plan and the command line hold the same values.
+std::string card_value(std::string_view s, size_t max_chars) {
+    std::string out;
     size_t chars = 0;
-    for (size_t i = 0; i < s.size(); ++i) {
-        if ((static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) continue; // continuation byte
-        if (chars++ == max_chars) return std::string(s.substr(0, i)) + "...";
+    for (size_t i = 0, len; i < s.size() && chars < max_chars; i += len ? len : 1) {
+        char32_t cp = 0;
+        len = kvr::next_utf8_char(s, i, cp);
+        if (len == 0 || kvr::is_control_char(cp) || cp == '"') continue;
+        out.append(s.substr(i, len));
+        ++chars;
     }
-    return std::string(s);
+    return out;
 }
 
-// The server's error as one line of card text: control characters become blanks.
+// The server's error as one line of card text: line breaks and other controls between words
+// become blanks; a cut after kMaxCardMessageChars characters is marked "...".
 std::string card_message(std::string_view error) {
     std::string line(error);
     for (char& c : line)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
-    return cut_text(kvr::trim(line), kMaxCardMessageChars);
+        if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+    line = card_value(kvr::trim(line), kMaxCardMessageChars + 1);
+    if (card_value(line, kMaxCardMessageChars) == line) return line;
+    return card_value(line, kMaxCardMessageChars) + "...";
 }
 
-// One quoted command-line argument, at most `max_bytes` long: quotes dropped; backslashes before
-// the closing quote doubled, since an odd run of them would escape it.
-std::string quoted(std::string_view value, size_t max_bytes) {
-    std::string v;
-    for (const char c : value.substr(0, max_bytes))
-        if (c != '"') v += c;
+// One quoted command-line argument: backslashes before the closing quote doubled, since an odd
+// run of them would escape it.
+std::string quoted(std::string_view value) {
+    std::string v(value);
     size_t trailing = 0;
     while (trailing < v.size() && v[v.size() - 1 - trailing] == '\\')
         ++trailing;
@@ -68,9 +77,9 @@ std::string refusal_message(std::string_view error) {
 FinalReportPlan plan_final_report(const UploadOutcome& o) {
     FinalReportPlan plan;
     FinalCard& card = plan.card;
-    card.total = o.total;
-    card.difficulty = o.difficulty;
-    card.ending = o.ending;
+    card.total = card_value(o.total, kMaxCardValueChars);
+    card.difficulty = card_value(o.difficulty, kMaxCardValueChars);
+    card.ending = card_value(o.ending, kMaxCardValueChars);
     card.rank = o.rank;
     card.points = o.points;
     switch (o.result) {
@@ -112,17 +121,17 @@ FinalReportPlan plan_final_report(const UploadOutcome& o) {
 }
 
 std::string final_card_command_line(std::string_view card_exe, const FinalCard& card) {
-    const size_t limit = kMaxCardValueBytes;
-    std::string cmd = quoted(card_exe, card_exe.size());
-    cmd += " --ok " + quoted(card.ok ? "1" : "0", limit);
-    cmd += " --kind " + quoted(card.kind, limit);
-    cmd += " --total " + quoted(card.total, limit);
-    cmd += " --difficulty " + quoted(card.difficulty, limit);
-    cmd += " --ending " + quoted(card.ending, limit);
-    cmd += " --rank " + quoted(std::to_string(card.rank), limit);
-    cmd += " --points " + quoted(std::to_string(card.points), limit);
-    // The message was cut to whole characters already; this bound only guards the line.
-    cmd += " --msg " + quoted(card.message, kMaxCardMessageChars * 4 + 3);
+    // The values as planned pass unchanged; this only guards a card put together elsewhere.
+    auto value = [](std::string_view v) { return quoted(card_value(v, kMaxCardValueChars)); };
+    std::string cmd = quoted(card_exe);
+    cmd += " --ok " + value(card.ok ? "1" : "0");
+    cmd += " --kind " + value(card.kind);
+    cmd += " --total " + value(card.total);
+    cmd += " --difficulty " + value(card.difficulty);
+    cmd += " --ending " + value(card.ending);
+    cmd += " --rank " + value(std::to_string(card.rank));
+    cmd += " --points " + value(std::to_string(card.points));
+    cmd += " --msg " + quoted(card_value(card.message, kMaxCardMessageChars + 3));
     return cmd;
 }
 
