@@ -5,6 +5,7 @@
 #include "launcher_core/final_report.h"
 #include "launcher_core/format_text.h"
 #include "launcher_core/game_launch.h"
+#include "launcher_core/http_client.h"
 #include "launcher_core/livesplit.h"
 #include "launcher_core/log.h"
 #include "launcher_core/message_box.h"
@@ -21,6 +22,8 @@
 #include "common/win32/process.h"
 
 namespace {
+
+constexpr unsigned long kServerTimeBeforeGameMs = 20000;
 
 const char kGameNotFoundText[] =
     "没有找到《Escape the Hollowmaze》的游戏文件。\n\n可能原因：\n· 游戏没安装\n"
@@ -138,9 +141,14 @@ int run_race() {
     livesplit_early_start(cfg);
     log_line("difficulty chooser skipped (in-game difficulty is authoritative)");
     livesplit_start_and_probe(cfg);
-    sync_weekly_data(cfg);
-    switch_overlay_off(cfg);
-    flush_pending_queue(cfg);
+    {
+        // Whatever the server does (silence, an answer a byte at a time), the player waits for it
+        // this long at most before the game; the upload after the game has its own bounds.
+        const HttpBudget before_the_game(kServerTimeBeforeGameMs);
+        sync_weekly_data(cfg);
+        switch_overlay_off(cfg);
+        flush_pending_queue(cfg);
+    }
 
     const unsigned long long launch_began = kvr::file_time_now();
     write_launch_state(cfg, "launching");
