@@ -89,8 +89,9 @@ void set_timeouts(HINTERNET request, ULONGLONG deadline) {
 
 // A redirect is not followed: WinHTTP would follow one to any host, so a server could have the
 // run posted to another machine (one on the player's network, say). The 3xx answer goes back to
-// the caller as it is, which takes it for no verdict. Both options bind to the request handle;
-// either one is enough, and a request that can have neither is not made.
+// the caller as it is, which takes it for no verdict. The redirect policy may be set on a session
+// or a request, the disabled feature on a request only; both are set on the request, either one
+// is enough, and a request that can have neither is not made.
 bool refuse_redirects(HINTERNET request) {
     DWORD never = WINHTTP_OPTION_REDIRECT_POLICY_NEVER;
     DWORD feature = WINHTTP_DISABLE_REDIRECTS;
