@@ -29,13 +29,15 @@ bool is_bare_byte(char c) {
     }
 }
 
-// Past the string that opens at `pos`; npos when it is never closed.
+// Past the string that opens at `pos`; npos when it is never closed or holds a raw control byte
+// (JSON has them only escaped; raw, a line break in a receipt value would go on into the body
+// and the log as it stands).
 size_t past_string(std::string_view s, size_t pos) {
     for (++pos; pos < s.size(); ++pos) {
-        if (s[pos] == '\\')
-            ++pos;
-        else if (s[pos] == '"')
-            return pos + 1;
+        if (static_cast<unsigned char>(s[pos]) < 0x20) return std::string_view::npos;
+        if (s[pos] == '"') return pos + 1;
+        if (s[pos] == '\\' && ++pos < s.size() && static_cast<unsigned char>(s[pos]) < 0x20)
+            return std::string_view::npos;
     }
     return std::string_view::npos;
 }

@@ -5,6 +5,7 @@
 #include "launcher_core/server_reply.h"
 
 #include "common/text.h"
+#include "common/utf8.h"
 #include "ui_kit/race_time.h"
 
 namespace {
@@ -16,25 +17,35 @@ constexpr char kRefused[] = "The server did not accept this run - see launcher.l
 // A run the queue could not take was not sent either: it stays in its files.
 constexpr char kNotQueued[] = "The result could not be saved yet - see launcher.log.";
 
-// The longest value of the other options; their sound values are a few bytes long.
-constexpr size_t kMaxCardValueBytes = 64;
+// The longest value of the other options; their sound values are a few characters long.
+constexpr size_t kMaxCardValueChars = 64;
 
-// At most `max_chars` UTF-8 characters, "..." marking a cut.
-std::string cut_text(std::string_view s, size_t max_chars) {
+// A value as the card gets it: without what an argument cannot carry (control characters: a NUL
+// would end the whole command line there; double quotes, which no quoting of ours passes on;
+// bytes that are not UTF-8) and at most `max_chars` characters. Taking it again changes nothing,
+// so the plan and the command line hold the same values.
+std::string card_value(std::string_view s, size_t max_chars) {
+    std::string out;
     size_t chars = 0;
-    for (size_t i = 0; i < s.size(); ++i) {
-        if ((static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) continue; // continuation byte
-        if (chars++ == max_chars) return std::string(s.substr(0, i)) + "...";
+    for (size_t i = 0, len; i < s.size() && chars < max_chars; i += len ? len : 1) {
+        char32_t cp = 0;
+        len = kvr::next_utf8_char(s, i, cp);
+        if (len == 0 || kvr::is_control_char(cp) || cp == '"') continue;
+        out.append(s.substr(i, len));
+        ++chars;
     }
-    return std::string(s);
+    return out;
 }
 
-// The server's error as one line of card text: control characters become blanks.
+// The server's error as one line of card text: line breaks and other controls between words
+// become blanks; a cut after kMaxCardMessageChars characters is marked "...".
 std::string card_message(std::string_view error) {
     std::string line(error);
     for (char& c : line)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
-    return cut_text(kvr::trim(line), kMaxCardMessageChars);
+        if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+    line = card_value(kvr::trim(line), kMaxCardMessageChars + 1);
+    if (card_value(line, kMaxCardMessageChars) == line) return line;
+    return card_value(line, kMaxCardMessageChars) + "...";
 }
 
 } // namespace
@@ -42,9 +53,9 @@ std::string card_message(std::string_view error) {
 FinalReportPlan plan_final_report(const UploadOutcome& o) {
     FinalReportPlan plan;
     FinalCard& card = plan.card;
-    card.total = o.total;
-    card.difficulty = o.difficulty;
-    card.ending = o.ending;
+    card.total = card_value(o.total, kMaxCardValueChars);
+    card.difficulty = card_value(o.difficulty, kMaxCardValueChars);
+    card.ending = card_value(o.ending, kMaxCardValueChars);
     card.rank = o.rank;
     card.points = o.points;
     switch (o.result) {
@@ -91,17 +102,19 @@ FinalReportPlan plan_final_report(const UploadOutcome& o) {
 }
 
 std::string final_card_command_line(std::string_view card_exe, const FinalCard& card) {
-    const size_t limit = kMaxCardValueBytes;
+    // The values as planned pass unchanged; this only guards a card put together elsewhere.
+    auto value = [](std::string_view v) {
+        return kvr::quoted_argument(card_value(v, kMaxCardValueChars));
+    };
     std::string cmd = kvr::quoted_argument(card_exe);
-    cmd += " --ok " + kvr::quoted_argument(card.ok ? "1" : "0", limit);
-    cmd += " --kind " + kvr::quoted_argument(card.kind, limit);
-    cmd += " --total " + kvr::quoted_argument(card.total, limit);
-    cmd += " --difficulty " + kvr::quoted_argument(card.difficulty, limit);
-    cmd += " --ending " + kvr::quoted_argument(card.ending, limit);
-    cmd += " --rank " + kvr::quoted_argument(std::to_string(card.rank), limit);
-    cmd += " --points " + kvr::quoted_argument(std::to_string(card.points), limit);
-    // The message was cut to whole characters already; this bound only guards the line.
-    cmd += " --msg " + kvr::quoted_argument(card.message, kMaxCardMessageChars * 4 + 3);
+    cmd += " --ok " + value(card.ok ? "1" : "0");
+    cmd += " --kind " + value(card.kind);
+    cmd += " --total " + value(card.total);
+    cmd += " --difficulty " + value(card.difficulty);
+    cmd += " --ending " + value(card.ending);
+    cmd += " --rank " + value(std::to_string(card.rank));
+    cmd += " --points " + value(std::to_string(card.points));
+    cmd += " --msg " + kvr::quoted_argument(card_value(card.message, kMaxCardMessageChars + 3));
     return cmd;
 }
 

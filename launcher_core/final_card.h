@@ -3,10 +3,11 @@
 //
 // The card is started as: "<dir>kvr_result.exe" --ok "1" --kind "uploaded" --total "754.56"
 // --difficulty "normal" --ending "main" --rank "3" --points "120" --msg "..."
-// Each value is quoted; double quotes inside a value are dropped and trailing backslashes are
-// doubled, so every value arrives as one argument whatever it holds. Every value is cut to a
-// length the card can show, so the command line stays far below the 32,767 characters a process
-// start takes, whatever the server or the receipt held.
+// Each value is quoted and its trailing backslashes doubled, so every value arrives as one
+// argument whatever it holds. The plan's values hold nothing an argument cannot carry (control
+// characters, double quotes, bytes that are not UTF-8) and are cut to a length the card can show,
+// so the command line carries exactly the plan's values and stays far below the 32,767
+// characters a process start takes, whatever the server or the receipt held.
 #pragma once
 #include "launcher_core/upload_outcome.h"
 

@@ -2,6 +2,7 @@
 
 #include "common/utf8.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
@@ -24,35 +25,33 @@ std::string format_text(const char* fmt, ...) {
 
 namespace {
 
-// Length of the UTF-8 sequence a lead byte announces; 0 for a byte that cannot lead one.
-size_t sequence_length(unsigned char c) {
-    if (c >= 0xC2 && c <= 0xDF) return 2;
-    if (c >= 0xE0 && c <= 0xEF) return 3;
-    if (c >= 0xF0 && c <= 0xF4) return 4;
-    return 0;
+// Characters shown escaped: controls, and the separators and direction overrides that would let
+// a text end a line or rearrange it in an editor.
+bool shown_escaped(char32_t cp) {
+    return kvr::is_control_char(cp) || cp == 0x2028 || cp == 0x2029 ||
+           (cp >= 0x202A && cp <= 0x202E) || (cp >= 0x2066 && cp <= 0x2069);
 }
 
 } // namespace
 
-std::string log_safe(std::string_view bytes) {
+std::string log_safe(std::string_view bytes, size_t max_chars) {
     std::string out;
-    out.reserve(bytes.size());
-    for (size_t i = 0; i < bytes.size();) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
-        if (c >= 0x20 && c < 0x7F) {
-            out += bytes[i++];
-            continue;
-        }
-        const size_t len = sequence_length(c);
-        if (len && kvr::is_valid_utf8(bytes.substr(i, len)) && i + len <= bytes.size()) {
+    out.reserve(std::min(bytes.size(), max_chars));
+    size_t i = 0;
+    for (size_t chars = 0; i < bytes.size() && chars < max_chars; ++chars) {
+        char32_t cp = 0;
+        const size_t len = kvr::next_utf8_char(bytes, i, cp);
+        if (len == 0) {
+            out += format_text("\\x%02X", static_cast<unsigned char>(bytes[i++]));
+        } else if (shown_escaped(cp)) {
+            out += format_text(cp < 0x80 ? "\\x%02X" : "\\u%04X", static_cast<unsigned>(cp));
+            i += len;
+        } else {
             out.append(bytes.substr(i, len));
             i += len;
-            continue;
         }
-        char hex[5];
-        std::snprintf(hex, sizeof hex, "\\x%02X", c);
-        out += hex;
-        ++i;
     }
+    if (i < bytes.size())
+        out += format_text("... (%lu bytes)", static_cast<unsigned long>(bytes.size()));
     return out;
 }

@@ -1,5 +1,7 @@
 #include "launcher_core/log.h"
 
+#include "launcher_core/format_text.h"
+
 #include "common/win32/files.h"
 
 #include <cstdarg>
@@ -8,6 +10,8 @@
 
 namespace {
 FILE* g_log = nullptr;
+// A whole line: an answer of 4096 characters, each escaped, and the words around it.
+constexpr size_t kLineChars = 1 << 16;
 bool g_echo = true;
 
 void echo(const std::string& text) {
@@ -43,7 +47,9 @@ void log_close() {
 void log_line(const char* fmt, ...) {
     va_list ap;
     va_start(ap, fmt);
-    std::string line = vformat(fmt, ap);
+    // Callers escape the outside texts they put in a line (and cap them); this is the guard for
+    // one they missed: whatever was formatted, it stays one line.
+    std::string line = log_safe(vformat(fmt, ap), kLineChars);
     va_end(ap);
     line += '\n';
     if (g_log) {

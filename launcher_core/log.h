@@ -14,6 +14,8 @@
 bool log_open(const std::string& path);
 void log_close();
 
+// One line, whatever was formatted into it: controls and line separators in it are escaped as
+// log_safe shows them (callers still escape and cap each outside text they put in).
 void log_line(const char* fmt, ...) KVR_PRINTF(1, 2);
 // Console only, no line feed added.
 void console_print(const char* fmt, ...) KVR_PRINTF(1, 2);

@@ -5,6 +5,7 @@
 #include "launcher_core/final_report.h"
 #include "launcher_core/format_text.h"
 #include "launcher_core/game_launch.h"
+#include "launcher_core/http_client.h"
 #include "launcher_core/livesplit.h"
 #include "launcher_core/log.h"
 #include "launcher_core/message_box.h"
@@ -19,6 +20,8 @@
 #include "common/win32/process.h"
 
 namespace {
+
+constexpr unsigned long kServerTimeBeforeGameMs = 20000;
 
 const char kGameNotFoundText[] =
     "没有找到《Escape the Hollowmaze》的游戏文件。\n\n可能原因：\n· 游戏没安装\n"
@@ -137,10 +140,15 @@ int run_race() {
     log_line("difficulty chooser skipped (in-game difficulty is authoritative)");
     UploadRun run{UploadMode::race_run};
     run.livesplit_before = livesplit_start_and_probe(cfg);
-    sync_weekly_data(cfg);
-    switch_overlay_off(cfg);
-    flush_pending_queue(cfg,
-                        cfg.livesplit.empty() ? std::nullopt : std::optional(run.livesplit_before));
+    {
+        // Whatever the server does (silence, an answer a byte at a time), the player waits for it
+        // this long at most before the game; the upload after the game has its own bounds.
+        const HttpBudget before_the_game(kServerTimeBeforeGameMs);
+        sync_weekly_data(cfg);
+        switch_overlay_off(cfg);
+        flush_pending_queue(cfg, cfg.livesplit.empty() ? std::nullopt
+                                                       : std::optional(run.livesplit_before));
+    }
 
     run.result_at_launch = kvr::last_write_time(data_file(cfg, "kvrw_result.json"));
     write_launch_state(cfg, "launching");

@@ -154,7 +154,7 @@ void settle_time(RunJudgement& j, ReceiptSource source, const LiveSplitReading& 
     }
     const auto span = bare_value_span(j.text, "\"total\":");
     if (!span) return;
-    const std::string old(bare_value(j.text, "\"total\":").value_or(""));
+    const std::string old = log_safe(bare_value(j.text, "\"total\":").value_or(""));
     splice(j.text, *span, format_text("%.2f", *ls.time));
     j.log.push_back(
         format_text("livesplit time used: %.2f (receipt said %s)", *ls.time, old.c_str()));

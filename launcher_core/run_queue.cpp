@@ -434,7 +434,12 @@ Sent send_entry(Road& r, const std::string& name, bool this_run) {
     // The run this login came with may be the player's first: a queued run's is kept too.
     if (s.reply.token && (this_run || verdict == SubmitVerdict::accepted))
         r.io.take_token(*s.reply.token, this_run);
-    if (this_run) r.log("upload response: " + log_safe(s.answer.body));
+    if (s.reply.oversized_token_bytes)
+        r.log(format_text("profile token ignored: %lu bytes, longer than %lu (the saved one stays)",
+                          static_cast<unsigned long>(s.reply.oversized_token_bytes),
+                          static_cast<unsigned long>(kMaxTokenBytes)));
+    // The login in it is the player's: whoever reads the log must not be able to use it.
+    if (this_run) r.log("upload response: " + answer_for_log(s.answer.body));
     switch (verdict) {
     case SubmitVerdict::accepted:
         s.fate = Fate::accepted;

@@ -3,15 +3,21 @@
 //
 // A run is accepted only when the answer holds `"accepted": true` or `"accepted":true`. The
 // token, rank, points and error are taken when present, accepted or not; the token and the error
-// with their JSON escapes undone, and an empty token counts as none.
+// with their JSON escapes undone, and an empty token counts as none, as does one longer than
+// kMaxTokenBytes (the saved login stays; see oversized_token_bytes).
 #pragma once
 #include <optional>
 #include <string>
 #include <string_view>
 
+// The longest login the launcher takes: the next start reads back no more of profile_token.txt,
+// and a longer one would only make a huge address for the browser.
+inline constexpr size_t kMaxTokenBytes = 255;
+
 struct SubmitReply {
     bool accepted = false;
     std::optional<std::string> token;
+    size_t oversized_token_bytes = 0; // a token ignored for its length, which was this
     std::optional<int> rank;
     std::optional<int> points;
     std::string error;
@@ -36,6 +42,11 @@ SubmitVerdict submit_verdict(int http_status, const SubmitReply& reply);
 // The card's message for a refusal the server gives for a run that cannot count ("race is
 // closed", "Level 0", ...); empty for any other error text.
 std::string refusal_message(std::string_view error);
+
+// The answer as the log shows it: the value of every "token" key (a login, whoever reads the log
+// could use it) replaced by "<hidden, N bytes>", the rest escaped for one log line (log_safe) and
+// cut after 4096 characters.
+std::string answer_for_log(std::string_view body);
 
 // The "seed" of week.json, quoted or bare; nothing when it is missing or empty.
 std::optional<std::string> week_seed(std::string_view week_json);

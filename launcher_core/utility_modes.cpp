@@ -1,6 +1,7 @@
 // The single-task modes: "--detect", "--profile" and "--upload".
 #include "launcher_core/app_state.h"
 #include "launcher_core/config.h"
+#include "launcher_core/format_text.h"
 #include "launcher_core/log.h"
 #include "launcher_core/modes.h"
 #include "launcher_core/profile_link.h"
@@ -24,7 +25,8 @@ std::string read_data_word(const LauncherConfig& cfg, const char* name) {
 } // namespace
 
 int run_detect_mode() {
-    const std::string persona = detect_steam_persona();
+    // Anyone can name a Steam account: shown as text, never as line breaks or controls.
+    const std::string persona = log_safe(detect_steam_persona());
     console_print("steam persona: %s\n", persona.empty() ? "(not found)" : persona.c_str());
     log_line("detected persona bytes: %s", persona.empty() ? "(none)" : persona.c_str());
     return 0;

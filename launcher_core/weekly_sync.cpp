@@ -19,7 +19,8 @@ void sync_weekly_data(const LauncherConfig& cfg) {
         WeekAnswer a;
         HttpProblem problem = HttpProblem::none;
         a.answered = http_get(endpoint_url(cfg.server, endpoint), a.body, &a.status, &problem);
-        a.silent = problem == HttpProblem::no_answer || problem == HttpProblem::slow_body;
+        a.silent = problem == HttpProblem::no_answer || problem == HttpProblem::slow_body ||
+                   problem == HttpProblem::out_of_time;
         a.failure = http_problem_text(problem);
         return a;
     };

@@ -17,19 +17,39 @@ constexpr float kHighlightFall = 0.0288f;
 constexpr double kAmbientEvery = 0.13;
 constexpr float kPi = 3.14159f;
 
+template <typename Tabs> bool has_key(const Tabs& tabs, std::string_view key) {
+    return std::any_of(tabs.begin(), tabs.end(),
+                       [&](const DifficultyTab& t) { return t.key && key == t.key; });
+}
+
+std::string list_key(std::string_view difficulty, std::string_view ending) {
+    std::string key(difficulty);
+    key += '|';
+    key += ending;
+    return key;
+}
+
+// One more row for a list, unless it is full; `key` names it in cut_lists.
+void add_row(ParsedBoard& b, std::vector<BoardRow>& list, const std::string& key, BoardRow row) {
+    if (list.size() < kMaxBoardRows)
+        list.push_back(std::move(row));
+    else
+        b.cut_lists.insert(key);
+}
+
 void parse_line(std::string_view line, ParsedBoard& b) {
     const auto f = kvr::split(line, '\t');
     if (f[0] == "WEEK" && f.size() >= 3) {
         b.week_label.assign(f[1]);
         b.week_window.assign(f[2]);
     } else if (f[0] == "R" && f.size() >= 7) {
-        std::string key(f[1]);
-        key += '|';
-        key += f[2];
-        b.lists[key].push_back(
-            {std::string(f[3]), std::string(f[4]), std::string(f[5]), std::string(f[6])});
+        if (!has_key(kDifficultyTabs, f[1]) || !has_key(kEndingTabs, f[2])) return;
+        const std::string key = list_key(f[1], f[2]);
+        add_row(b, b.lists[key], key,
+                {std::string(f[3]), std::string(f[4]), std::string(f[5]), std::string(f[6])});
     } else if (f[0] == "S" && f.size() >= 4) {
-        b.weekly_points.push_back({std::string(f[1]), std::string(f[2]), {}, std::string(f[3])});
+        add_row(b, b.weekly_points, "",
+                {std::string(f[1]), std::string(f[2]), {}, std::string(f[3])});
     }
 }
 
@@ -41,7 +61,16 @@ int rand_mod(const kvr::RandomInt& rnd, int n) {
 
 ParsedBoard parse_board(std::string_view text) {
     ParsedBoard b;
-    for (std::string_view line : kvr::split(text, '\n')) {
+    if (text.size() > kMaxBoardBytes) {
+        text = text.substr(0, kMaxBoardBytes);
+        text = text.substr(0, text.rfind('\n') + 1); // a line cut in two is no line
+        b.file_cut = true;
+    }
+    // Line by line, without a list of every line first: the file may hold hundreds of thousands.
+    while (!text.empty()) {
+        const size_t end = std::min(text.find('\n'), text.size());
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(std::min(end + 1, text.size()));
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (!line.empty()) parse_line(line, b);
     }
@@ -81,14 +110,26 @@ bool board_poll(BoardState& s, std::string_view content) {
     return true;
 }
 
+namespace {
+
+// The key of the selected list: "difficulty|ending", or "" for the weekly points.
+std::string shown_key(const BoardState& s) {
+    if (shows_weekly_points(s)) return {};
+    return list_key(kDifficultyTabs[std::clamp(s.difficulty_tab, 0, 2)].key,
+                    kEndingTabs[std::clamp(s.ending_tab, 0, 2)].key);
+}
+
+} // namespace
+
 const std::vector<BoardRow>& rows_to_show(const BoardState& s) {
     static const std::vector<BoardRow> none;
     if (shows_weekly_points(s)) return s.board.weekly_points;
-    const int d = std::clamp(s.difficulty_tab, 0, 2);
-    const int e = std::clamp(s.ending_tab, 0, 2);
-    const auto it =
-        s.board.lists.find(std::string(kDifficultyTabs[d].key) + "|" + kEndingTabs[e].key);
+    const auto it = s.board.lists.find(shown_key(s));
     return it == s.board.lists.end() ? none : it->second;
+}
+
+bool shown_list_is_cut(const BoardState& s) {
+    return s.board.file_cut || s.board.cut_lists.count(shown_key(s)) > 0;
 }
 
 int max_scroll(size_t rows, float visible_height) {

@@ -8,13 +8,16 @@
 //   R     difficulty  ending  rank  player  seconds  points   (7+ fields; one row of the list
 //                                                      "difficulty|ending", in file order)
 //   S     rank  player  points                        (4+ fields; one weekly points row)
-// Other kinds and lines with fewer fields are ignored. Rank, player and points are shown as
-// given; the seconds are converted only for display.
+// Other kinds and lines with fewer fields are ignored, and so are R rows of a list no tab shows.
+// Rank, player and points are shown as given; the seconds are converted only for display.
+// At most kMaxBoardBytes of the file are taken (up to the last whole line in them) and at most
+// kMaxBoardRows rows per list; a list that may miss rows for either reason ends in a "…" row.
 #pragma once
 #include "common/particles.h"
 
 #include <array>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,11 +26,19 @@ struct BoardRow {
     std::string rank, player, time, points; // time is empty on weekly points rows
 };
 
+// A week's board is a few kilobytes. The overlay runs beside the game, so a board file as big as
+// a download may be (8 MiB) must not grow it by hundreds of megabytes: this much is read of it,
+// and this many rows are kept per list.
+inline constexpr size_t kMaxBoardBytes = 256u << 10;
+inline constexpr size_t kMaxBoardRows = 200;
+
 struct ParsedBoard {
     std::string week_label = "-";
     std::string week_window;
     std::map<std::string, std::vector<BoardRow>> lists; // "difficulty|ending" -> rows
     std::vector<BoardRow> weekly_points;
+    std::set<std::string> cut_lists; // lists that reached kMaxBoardRows; "" for the weekly points
+    bool file_cut = false;           // the file was longer than kMaxBoardBytes
 };
 
 ParsedBoard parse_board(std::string_view text);
@@ -97,6 +108,8 @@ const std::vector<BoardRow>& rows_to_show(const BoardState& s);
 inline bool shows_weekly_points(const BoardState& s) {
     return s.ending_tab == kPointsTab;
 }
+// Whether the selected list may miss rows (see kMaxBoardBytes): it then ends in a "…" row.
+bool shown_list_is_cut(const BoardState& s);
 
 // Rows are 40 px apart; the list ends 10 px below the last one.
 int max_scroll(size_t rows, float visible_height);

@@ -203,19 +203,28 @@ int page_px(float s) {
     return round_px(static_cast<float>(kRowsPerPage * kRowPitch) * s);
 }
 
+// The rows drawn, the "…" row of a list that may miss some included.
+size_t drawn_rows(const BoardView& v) {
+    return v.rows.size() + (v.more ? 1 : 0);
+}
+
 PixelFrame render_page(const BoardView& v, size_t page, float list_width, float s) {
     PixelFrame out(round_px(list_width * s), page_px(s));
     const size_t first = page * kRowsPerPage;
-    const size_t end = std::min(v.rows.size(), first + kRowsPerPage);
+    const size_t rows = std::min(v.rows.size(), first + kRowsPerPage);
+    const size_t end = std::min(drawn_rows(v), first + kRowsPerPage);
     auto top = [&](size_t j) { return static_cast<float>((j - first) * kRowPitch); };
-    for (size_t j = first; j < end; ++j)
+    for (size_t j = first; j < rows; ++j)
         fill_row_band(out, list_width, top(j), j, s);
     draw_into(
         out,
         [&](Gdiplus::Graphics& g) {
             const BoardFonts f;
-            for (size_t j = first; j < end; ++j)
+            for (size_t j = first; j < rows; ++j)
                 draw_row_texts(g, top(j), j, v.rows[j], v.weekly_points, f);
+            if (end > rows) // the list goes on beyond what was read
+                kvr::ui::draw_text(g, L"\u2026", *f.row, RectF(80, top(rows) + 9, 260, 22), kMuted,
+                                   Align::start);
         },
         TextOn::transparent, s);
     return out;
@@ -263,21 +272,29 @@ void compose_rows(BoardPainter& p, const BoardView& v, const BoardLayout& l, flo
     // Row 0's top-left corner, in layout pixels and in frame pixels.
     const float top = std::round(l.list.y + 38) - static_cast<float>(v.scroll - dy);
     const float left = std::round(l.list.x) + static_cast<float>(dx);
-    if (v.rows.empty()) return;
+    if (drawn_rows(v) == 0) return;
 
-    const double pulse = 0.6 + 0.4 * std::sin(3 * v.clock);
-    kvr::fill_rounded(p.frame, scaled({left + 2, top + 1, l.list.w - 4, 38, 9}, s),
-                      with_alpha(static_cast<int>(pulse * 60 + 80), 0xFFD678),
-                      with_alpha(static_cast<int>(pulse * 200), kvr::ui::kRingGold), 1.6f * s,
-                      clip);
+    if (!v.rows.empty()) {
+        const double pulse = 0.6 + 0.4 * std::sin(3 * v.clock);
+        kvr::fill_rounded(p.frame, scaled({left + 2, top + 1, l.list.w - 4, 38, 9}, s),
+                          with_alpha(static_cast<int>(pulse * 60 + 80), 0xFFD678),
+                          with_alpha(static_cast<int>(pulse * 200), kvr::ui::kRingGold), 1.6f * s,
+                          clip);
+    }
 
     const int page_height = page_px(s);
     const int top_px = round_px(top * s), left_px = round_px(left * s);
     const int first = std::max(0, clip.y - top_px) / page_height;
     const int last = std::max(0, clip.y + clip.h - top_px) / page_height;
+    // Only the pages in view are kept: scrolled through, a long list would otherwise keep a
+    // picture of every row (a page scrolled back into view is drawn anew).
+    std::erase_if(p.pages, [&](const auto& page) {
+        const int index = static_cast<int>(page.first);
+        return index < first || index > last;
+    });
     for (int page = first; page <= last; ++page) {
         const auto index = static_cast<size_t>(page);
-        if (index * kRowsPerPage >= v.rows.size()) break;
+        if (index * kRowsPerPage >= drawn_rows(v)) break;
         auto it = p.pages.find(index);
         if (it == p.pages.end())
             it = p.pages.emplace(index, render_page(v, index, l.list.w, s)).first;
@@ -401,7 +418,8 @@ const PixelFrame& compose_timer(TimerPainter& p, const TimerView& view, int widt
 BoardView make_board_view(BoardState& s, int width, int height) {
     const BoardLayout l = board_layout(static_cast<float>(width), static_cast<float>(height));
     const std::vector<BoardRow>& rows = rows_to_show(s);
-    clamp_scroll(s, rows.size(), l.visible_rows_height);
+    const bool more = shown_list_is_cut(s);
+    clamp_scroll(s, rows.size() + (more ? 1 : 0), l.visible_rows_height);
     BoardView v;
     v.week_label = s.board.week_label;
     v.week_window = week_window_text(s.board);
@@ -411,6 +429,7 @@ BoardView make_board_view(BoardState& s, int width, int height) {
     v.slide_direction = s.slide_direction;
     v.weekly_points = shows_weekly_points(s);
     v.rows = rows;
+    v.more = more;
     v.rows_key = std::to_string(s.generation) + '/' + std::to_string(s.difficulty_tab) + '/' +
                  std::to_string(s.ending_tab);
     v.scroll = s.scroll;

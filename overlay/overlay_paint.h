@@ -51,6 +51,7 @@ struct BoardView {
     int slide_direction = 1;
     bool weekly_points = false;
     std::vector<BoardRow> rows;
+    bool more = false;    // the list may miss rows (a cut board file): a "…" row follows them
     std::string rows_key; // which list of which board content
     int scroll = 0;
     double clock = 0;
@@ -67,7 +68,7 @@ struct BoardPainter {
     kvr::PixelFrame base;   // card, title, column headers, footer
     kvr::PixelFrame chrome; // base with the week texts, tabs and empty-list text of `chrome_key`
     std::string chrome_key;
-    std::map<size_t, kvr::PixelFrame> pages; // ten rows each, of the list `pages_key`
+    std::map<size_t, kvr::PixelFrame> pages; // ten rows each, of the list `pages_key`, in view
     std::string pages_key;
     kvr::PixelFrame frame;
 };

@@ -17,11 +17,11 @@ namespace {
 // has been this quiet (or the pass is due), so it reads the finished file, not the truncation.
 constexpr DWORD kSettleMs = 20;
 
-std::string read_settled(const std::string& path, bool had_content) {
-    std::string content = kvr::ui::read_whole_file(path);
+std::string read_settled(const std::string& path, bool had_content, size_t max_bytes = SIZE_MAX) {
+    std::string content = kvr::ui::read_whole_file(path, max_bytes);
     if (content.empty() && had_content) {
         Sleep(kSettleMs);
-        content = kvr::ui::read_whole_file(path);
+        content = kvr::ui::read_whole_file(path, max_bytes);
     }
     return content;
 }
@@ -87,7 +87,8 @@ void poll_board_data(Overlay& o, const Stamp& demo) {
         std::lock_guard<std::mutex> hold(o.lock);
         had_content = !o.board.last_content.empty();
     }
-    const std::string content = read_settled(path, had_content);
+    // One byte over the bound tells the model the file was longer than it takes.
+    const std::string content = read_settled(path, had_content, kMaxBoardBytes + 1);
     bool changed;
     {
         std::lock_guard<std::mutex> hold(o.lock);

@@ -69,6 +69,27 @@ rm -rf "$install_work"
 measure wine overlay_paint wine "$(built build/win64 kvr_overlay_paint_bench.exe)"
 measure wine card_paint wine "$(built build/win64 kvr_card_paint_bench.exe)"
 measure wine overlay_cpu tests/bench/overlay/overlay_cpu.sh build/win64 30
+# The biggest board file a server can deliver (the 8 MiB download cap), shown: rows of one list
+# with long names, as many as fit.
+big_board=$(mktemp /tmp/kvr-big-board.XXXXXX)
+"$python" - "$big_board" <<'PY'
+import sys
+line = "R\teasy\tarcade\t{0}\t" + "名" * 40 + "{0}\t{1}.25\t{0}\n"
+with open(sys.argv[1], "w", encoding="utf-8") as f:
+    size, i = 0, 0
+    while True:
+        i += 1
+        text = line.format(i, 600 + i)
+        if size + len(text.encode()) > 8 << 20:
+            break
+        f.write(text)
+        size += len(text.encode())
+PY
+measure wine_board_shown overlay_board_shown env KVR_BOARD_TOGGLE=1 \
+    tests/bench/overlay/overlay_cpu.sh build/win64 10
+measure wine_big_board overlay_big_board env KVR_BOARD_TSV="$big_board" KVR_BOARD_TOGGLE=1 \
+    tests/bench/overlay/overlay_cpu.sh build/win64 10
+rm -f "$big_board"
 export KVR_WIN_BUILD="$root/build/win64" KVR_SOURCE_DIR="$root"
 measure wine launch "$python" tests/bench/launch_bench.py --races 5 \
     --package "$(ls build/win64/package/KVR-Race-player-*.zip)" --work "$root/build/bench/launch"

@@ -22,7 +22,7 @@ cmake --build --preset win64 --target package >/dev/null
 
 status=0
 if [ $# -eq 0 ]; then
-    scripts/fuzz.sh 3 || status=1
+    scripts/fuzz.sh 10 || status=1
     ctest --test-dir build/tsan -R '^rand_mod_test$' --output-on-failure || status=1
 fi
 ctest --preset native -j2 "$@" || status=1

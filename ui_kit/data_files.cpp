@@ -7,9 +7,9 @@
 
 namespace kvr::ui {
 
-std::string read_whole_file(const std::string& path) {
+std::string read_whole_file(const std::string& path, size_t max_bytes) {
     std::string bytes;
-    kvr::read_file(path, bytes);
+    kvr::read_file(path, bytes, max_bytes);
     return bytes;
 }
 

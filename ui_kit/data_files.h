@@ -3,6 +3,7 @@
 #pragma once
 #include "common/win32/wide.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -11,8 +12,9 @@ namespace kvr::ui {
 // File text is UTF-8; it is converted just before it is drawn.
 using kvr::utf8_to_wide;
 
-// The whole file as raw bytes; a missing, unreadable or empty file gives an empty string.
-std::string read_whole_file(const std::string& path);
+// The whole file as raw bytes (at most `max_bytes` of it); a missing, unreadable or empty file
+// gives an empty string.
+std::string read_whole_file(const std::string& path, size_t max_bytes = SIZE_MAX);
 
 // The race data directory (rule in data_dir_rule.h), resolved once per process and created,
 // with every missing parent, on each call. Resolve it during start-up, before a second thread

@@ -11,13 +11,15 @@ FILE* open_file(const std::string& path, const char* mode) {
     return _wfopen(utf8_to_wide(path).c_str(), utf8_to_wide(mode).c_str());
 }
 
-bool read_file(const std::string& path, std::string& out) {
+bool read_file(const std::string& path, std::string& out, size_t max_bytes) {
     out.clear();
     FILE* f = open_file(path, "rb");
     if (!f) return false;
     char buf[65536];
     size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+    if (max_bytes < (16u << 20)) out.reserve(max_bytes); // a bounded read grows no further
+    while (out.size() < max_bytes &&
+           (n = fread(buf, 1, std::min(sizeof buf, max_bytes - out.size()), f)) > 0)
         out.append(buf, n);
     fclose(f);
     return true;

@@ -1,5 +1,6 @@
 // Files by UTF-8 path, through the wide Windows calls.
 #pragma once
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -9,8 +10,8 @@ namespace kvr {
 
 FILE* open_file(const std::string& path, const char* mode);
 
-// Whole-file read; false when the file cannot be opened.
-bool read_file(const std::string& path, std::string& out);
+// Whole-file read (at most `max_bytes` of it); false when the file cannot be opened.
+bool read_file(const std::string& path, std::string& out, size_t max_bytes = SIZE_MAX);
 // Whole-file replacement in binary mode (create or truncate, write, close).
 bool write_file(const std::string& path, std::string_view data);
 // For files that are the only copy of something: write a temporary file beside the target,

@@ -2,6 +2,7 @@
 wrong, cached week files survive, and the finished run is accepted or waits in the queue."""
 import json
 import random
+from pathlib import Path
 
 import pytest
 
@@ -10,6 +11,7 @@ from peer_fixtures import livesplit, race_server  # noqa: F401
 from steam_fixtures import steam_pc  # noqa: F401
 
 NETWORK_ERROR = "Network error. Result saved locally - it will retry next launch."
+SELF_SIGNED = Path(__file__).resolve().parents[1] / "peers" / "self_signed_127.0.0.1.pem"
 
 
 def garbage(size, seed=9):
@@ -77,3 +79,37 @@ def test_server_answering_after_40_s_costs_two_time_outs_not_the_run(rig):
     assert [r.path for r in rig.server.requests if r.method == "GET"] == ["/week/current"]
     for name in WEEK_FILES:
         assert (rig.data / name).read_bytes() == cached[name]
+
+
+def test_dripping_server_keeps_the_player_about_20_s_before_the_game_and_the_run_is_uploaded(rig):
+    """Headers at once, then a byte every 4 s: the week files keep their cached copies once the
+    time before the game is used up, and the upload after the game, bound by its own 60 s for the
+    body, takes an answer that needs about 24 s."""
+    cached = rig.cache_week_files()
+    rig.server.drip(4)
+    rig.server.drip(4, "/submit", pieces=6)
+    rig.game_writes(receipt=rig.finished_receipt())
+    run = rig.race()
+    rig.check_ended(run)
+    log = rig.log()
+    assert "week.json: answer too slow, using cached copy\n" in log
+    for name in WEEK_FILES[1:]:
+        assert f"{name}: server did not answer, using cached copy\n" in log
+    [week] = [r for r in rig.server.requests if r.method == "GET"]
+    # Gone after about 20 s (a byte every 4 s); its own 60 s body deadline would be 15 bytes.
+    assert 3 <= week.dripped <= 8, week.dripped
+    assert not week.delivered
+    for name in WEEK_FILES:
+        assert (rig.data / name).read_bytes() == cached[name]
+    assert rig.where_is(rig.run_id) == "server"
+
+
+def test_a_self_signed_https_server_gets_no_verdict(rig):
+    rig.server.stop()
+    rig.server.tls = (str(SELF_SIGNED),)
+    rig.server.start()
+    rig.player.settings["server"] = rig.server.base_url
+    rig.game_writes(receipt=rig.finished_receipt())
+    run = rig.race()
+    check_queued(rig, run, "no trusted secure connection")
+    assert rig.server.requests == []

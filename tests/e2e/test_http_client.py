@@ -3,9 +3,13 @@ makes one request with it."""
 import socket
 import threading
 import time
+from pathlib import Path
 
 from conftest import find_exe, read_text, winpath
 from peer_fixtures import race_server, unaccepting_port  # noqa: F401
+from race_server import RaceServer
+
+SELF_SIGNED = Path(__file__).resolve().parents[1] / "peers" / "self_signed_127.0.0.1.pem"
 
 
 def call(wine, tmp_path, verb, url, extra=None):
@@ -106,3 +110,26 @@ def test_https_with_an_explicit_port_speaks_tls_to_that_port(wine, tmp_path):
     assert (ok, status) == (0, 0)
     # A TLS handshake record starts with 0x16 and version 3.x; plain HTTP would start with "GET".
     assert first_bytes and first_bytes[0][:2] == b"\x16\x03"
+
+
+def test_redirects_are_not_followed(wine, tmp_path, race_server):
+    """A server cannot send the launcher elsewhere (another port here; another host alike): the
+    redirect comes back as the answer, which no caller takes for a verdict or a week file."""
+    elsewhere = RaceServer().start()
+    try:
+        race_server.redirect("/week/current", elsewhere.base_url + "/week/current", 302)
+        race_server.redirect("/submit", elsewhere.base_url + "/submit", 307)
+        assert call(wine, tmp_path, "get", race_server.base_url + "/week/current") == (1, 302, b"moved")
+        assert call(wine, tmp_path, "post", race_server.base_url + "/submit", "{}")[:2] == (1, 307)
+        assert elsewhere.requests == []
+    finally:
+        elsewhere.stop()
+
+
+def test_a_self_signed_certificate_is_refused(wine, tmp_path):
+    server = RaceServer(tls=(str(SELF_SIGNED),)).start()
+    try:
+        assert call(wine, tmp_path, "get", server.base_url + "/week/current")[:2] == (0, 0)
+        assert server.requests == []
+    finally:
+        server.stop()

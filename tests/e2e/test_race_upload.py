@@ -71,12 +71,23 @@ def test_upload_mode_success_saves_token_and_opens_profile_once(player, race_ser
                           "opened profile page (first time)", "upload response: ",
                           "upload-only result: ok"])
 
+    # The login is a secret: the answer's line shows only its length, the console nothing of it.
+    assert '"token": "<hidden, 5 bytes>"' in log
+    assert "tok-1" not in log and "tok-1" not in r.out
+
     # A second accepted upload brings a new token but does not open the page again.
     race_server.accept(token="tok 2/+", rank=1, points=150)
     player.receipt.write_text(receipt_text(extra='"run_id":"second",'), encoding="utf-8")
     assert player.upload().rc == 0
     assert (player.data / "profile_token.txt").read_bytes() == b"tok 2/+"
     assert opened_after_the_run(opened_urls) == ["https://site.example/profile?token=tok-1"]
+
+    # One longer than the next start reads back is not taken; the saved one stays.
+    race_server.accept(token="k" * 300)
+    player.receipt.write_text(receipt_text(), encoding="utf-8")
+    assert player.upload().rc == 0
+    assert (player.data / "profile_token.txt").read_bytes() == b"tok 2/+"
+    assert "profile token ignored: 300 bytes, longer than 255 (the saved one stays)" in player.log()
 
 
 def test_upload_mode_sends_the_queue_first(player, race_server):

@@ -13,13 +13,17 @@ Faults (each for one path, or "*" for every path):
     server.cut_off(10, "*")                # the full length is announced, 10 bytes come, then close
     server.strict_json = True              # /submit answers 400 to a body that is not JSON
     server.hold_answer("/submit")          # all of the answer but its last byte, then silence
+    server.drip(4, "/week/current")        # the headers at once, then a byte of the body every 4 s
+    server.redirect("/submit", url, 307)   # a redirect (Location: url) instead of the answer
     server.deaf()                          # connections are taken but never read (start() ends it)
+    RaceServer(tls=("cert_and_key.pem",))  # HTTPS with that certificate (load_cert_chain's files)
 
 From a shell: python3 race_server.py [--port N] [--record requests.jsonl]
 """
 import argparse
 import json
 import socket
+import ssl
 import threading
 import time
 from dataclasses import dataclass, field
@@ -55,6 +59,7 @@ class Request:
     path: str  # with the query string
     headers: dict
     body: bytes
+    dripped: int = 0         # parts of a dripped body sent (see RaceServer.drip)
     status: int = 0          # the answer's status
     answer: bytes = b""      # the answer's body as meant
     delivered: bool = False  # the whole answer went out (not cut off, client still there)
@@ -79,6 +84,9 @@ class RaceServer:
     cuts: dict = field(default_factory=dict)    # path (or "*") -> body bytes sent before closing
     strict_json: bool = False  # /submit refuses (400) a body that does not parse as JSON
     holds: set = field(default_factory=set)  # paths whose answer is held back (hold_answer)
+    drips: dict = field(default_factory=dict)  # path (or "*") -> (seconds apart, pieces)
+    redirects: dict = field(default_factory=dict)  # path -> (status, Location)
+    tls: tuple = ()  # files for load_cert_chain (certificate, key): the server speaks HTTPS
 
     def __post_init__(self):
         self._lock = threading.Lock()
@@ -95,6 +103,10 @@ class RaceServer:
         self._httpd = ThreadingHTTPServer(("127.0.0.1", self.port if port is None else port),
                                           handler)
         self._httpd.daemon_threads = True
+        if self.tls:
+            context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+            context.load_cert_chain(*self.tls)
+            self._httpd.socket = context.wrap_socket(self._httpd.socket, server_side=True)
         self.port = self._httpd.server_address[1]
         threading.Thread(target=self._httpd.serve_forever, daemon=True).start()
         return self
@@ -122,7 +134,7 @@ class RaceServer:
 
     @property
     def base_url(self):
-        return f"http://127.0.0.1:{self.port}"
+        return f"{'https' if self.tls else 'http'}://127.0.0.1:{self.port}"
 
     # ---- switches ---------------------------------------------------------------------------
     def accept(self, token="tok-1", rank=3, points=120, spaced=False):
@@ -161,6 +173,15 @@ class RaceServer:
         set meanwhile."""
         self._release.clear()
         self.holds.add(path)
+
+    def drip(self, seconds, path="*", pieces=None):
+        """The headers (with the whole length) at once, then the body in `pieces` parts (one byte
+        each by default), `seconds` apart, the first one too. Request.dripped counts the parts
+        that went out before the client left."""
+        self.drips[path] = (seconds, pieces)
+
+    def redirect(self, path, location, status=302):
+        self.redirects[path] = (status, location)
 
     def release_held(self):
         self.holds.clear()
@@ -225,6 +246,10 @@ class _Handler(BaseHTTPRequestHandler):
         if delay:
             time.sleep(delay)
         status, content_type, data = self.peer._answer_for(method, self.path, body)
+        redirect = self.peer.redirects.get(self.path.split("?", 1)[0])
+        if redirect:
+            status, content_type, data = redirect[0], "text/plain", b"moved"
+        drip = self.peer._fault(self.peer.drips, self.path)
         cut = self.peer._fault(self.peer.cuts, self.path)
         held = self.path.split("?", 1)[0] in self.peer.holds
         if held:
@@ -234,12 +259,18 @@ class _Handler(BaseHTTPRequestHandler):
             self.send_response(status)
             self.send_header("Content-Type", content_type)
             self.send_header("Content-Length", str(len(data)))
+            if redirect:
+                self.send_header("Location", redirect[1])
             self.send_header("Connection", "close")
             self.end_headers()
-            self.wfile.write(data if cut is None else data[:cut])
             self.wfile.flush()
+            if drip:
+                self._drip(request, data, *drip)
+            else:
+                self.wfile.write(data if cut is None else data[:cut])
+                self.wfile.flush()
             request.delivered = cut is None
-        except (BrokenPipeError, ConnectionResetError):
+        except (BrokenPipeError, ConnectionResetError, ssl.SSLError):
             pass  # the client gave up waiting
         if held:
             self.peer.holding.set()
@@ -252,6 +283,15 @@ class _Handler(BaseHTTPRequestHandler):
             except OSError:
                 pass
         self.close_connection = True
+
+    def _drip(self, request, data, seconds, pieces):
+        pieces = pieces or len(data)
+        size = -(-len(data) // pieces)
+        for start in range(0, len(data), size):
+            time.sleep(seconds)
+            self.wfile.write(data[start:start + size])
+            self.wfile.flush()
+            request.dripped += 1
 
     def do_GET(self):
         self._serve("GET")

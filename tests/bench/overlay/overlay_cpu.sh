@@ -3,10 +3,13 @@
 # game runs, under Wine and an X display.
 # Usage: tests/bench/overlay/overlay_cpu.sh <win64 build dir> [seconds, default 60]
 # KVR_TIMER_ENABLED / KVR_TIMER_TEXT change timer.enabled / timer.txt; KVR_NO_GAME=1 measures the
-# wait for a game that does not come.
+# wait for a game that does not come; KVR_BOARD_TSV names a board file to use instead of the
+# 30-row one, KVR_BOARD_TOGGLE=1 shows the board.
 # Needs DISPLAY (an Xvfb will do). Prints the overlay's share of one core in percent
-# ("KVR_BENCH overlay_cpu_percent ..."), and the wineserver's for the same period
-# ("KVR_BENCH wineserver_cpu_percent ...": it serves every Wine process, shown for reference).
+# ("KVR_BENCH overlay_cpu_percent ..."), the wineserver's for the same period
+# ("KVR_BENCH wineserver_cpu_percent ...": it serves every Wine process, shown for reference), and
+# the most memory the overlay's process held ("KVR_BENCH overlay_peak_rss_mb ...", its resident
+# high-water mark, Wine's own share included).
 set -euo pipefail
 build=$(cd "${1:?win64 build dir}" && pwd)
 seconds=${2:-60}
@@ -19,11 +22,16 @@ data="$work/local/KVR-Race/data"
 mkdir -p "$data"
 printf "%s" "${KVR_TIMER_ENABLED-1}" >"$data/timer.enabled"
 printf "%s" "${KVR_TIMER_TEXT-1|12.5|3|Sunken Archive}" >"$data/timer.txt"
-printf 0 >"$data/board.toggle"
-# The week's board as the launcher leaves it (the demo board is normally absent).
-for i in $(seq 1 30); do
-    printf 'R\teasy\tmain\t%d\tRunner_%d\t%d.25\t%d\n' "$i" "$i" $((600 + i * 13)) $((300 - i))
-done >"$data/board.tsv"
+printf "%s" "${KVR_BOARD_TOGGLE-0}" >"$data/board.toggle"
+# The week's board as the launcher leaves it (the demo board is normally absent), its rows on the
+# first tabs, so a shown board shows them.
+if [ -n "${KVR_BOARD_TSV:-}" ]; then
+    cp "$KVR_BOARD_TSV" "$data/board.tsv"
+else
+    for i in $(seq 1 30); do
+        printf 'R\teasy\tarcade\t%d\tRunner_%d\t%d.25\t%d\n' "$i" "$i" $((600 + i * 13)) $((300 - i))
+    done >"$data/board.tsv"
+fi
 cp "$(find "$build" -name kvr_overlay.exe -not -path '*wineprefix*' | head -1)" "$work/"
 envrun=$(find "$build" -name kvr_envrun.exe -not -path '*wineprefix*' | head -1)
 game_exe=$(find "$build" -name Hollowmaze-Win64-Shipping.exe -not -path '*wineprefix*' | head -1)
@@ -71,4 +79,5 @@ sleep "$seconds"
 b=$(ticks "$pid"); sb=${server:+$(ticks "$server")}
 share() { awk -v t="$1" -v hz="$hz" -v s="$seconds" 'BEGIN { printf "%.3f", 100 * t / hz / s }'; }
 echo "KVR_BENCH overlay_cpu_percent $(share $((b - a)))"
+awk '/^VmHWM:/ { printf "KVR_BENCH overlay_peak_rss_mb %.1f\n", $2 / 1024 }' "/proc/$pid/status"
 if [ -n "$server" ]; then echo "KVR_BENCH wineserver_cpu_percent $(share $((sb - sa)))"; fi

@@ -16,7 +16,8 @@ RunInputs inputs_from(FuzzedDataProvider& in) {
     r.source = in.ConsumeBool() ? ReceiptSource::kvrw_result : ReceiptSource::receipt;
     r.kvrw_result_unreadable = r.source == ReceiptSource::receipt && in.ConsumeBool();
     static const char* const phases[] = {"", "Ended", "Running", "NotRunning", "Paused"};
-    r.livesplit.phase = phases[in.ConsumeIntegralInRange<size_t>(0, 4)];
+    const size_t phase = in.ConsumeIntegralInRange<size_t>(0, 5);
+    r.livesplit.phase = phase < 5 ? phases[phase] : in.ConsumeRandomLengthString(16);
     r.livesplit.time = parse_livesplit_time(in.ConsumeRandomLengthString(24));
     r.player = in.ConsumeRandomLengthString(32);
     r.player_id = in.ConsumeRandomLengthString(20);
@@ -35,6 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const RunJudgement j = judge_run(r);
 
     FUZZ_CHECK(!j.log.empty());
+    // Receipt values, LiveSplit's phase and map names go into these lines: each stays one line.
+    for (const std::string& line : j.log)
+        FUZZ_CHECK(is_one_log_line(line));
     if (j.verdict != RunVerdict::submit) {
         FUZZ_CHECK(j.payload.empty());
         return 0;

@@ -17,8 +17,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Every row came from a line of its own.
     size_t rows = s.board.weekly_points.size();
+    // Only the lists a tab shows are kept, and none grows past its bound, whatever the file.
+    FUZZ_CHECK(s.board.lists.size() <= kDifficultyTabs.size() * (kEndingTabs.size() - 1));
+    FUZZ_CHECK(s.board.weekly_points.size() <= kMaxBoardRows);
     for (const auto& [key, list] : s.board.lists) {
         FUZZ_CHECK(key.find('|') != std::string::npos);
+        FUZZ_CHECK(list.size() <= kMaxBoardRows);
         rows += list.size();
     }
     FUZZ_CHECK(rows <= static_cast<size_t>(std::count(content.begin(), content.end(), '\n')) + 1);

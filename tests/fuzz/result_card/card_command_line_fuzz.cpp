@@ -5,6 +5,7 @@
 #include "launcher_core/server_reply.h"
 #include "result_card/result_options.h"
 
+#include "common/utf8.h"
 #include "fuzz_check.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -54,11 +55,14 @@ std::vector<std::string> windows_args(std::string_view cmd) {
     }
 }
 
-std::string without_quotes(std::string_view s) {
-    std::string out;
-    for (const char c : s)
-        if (c != '"') out += c;
-    return out;
+// What a value on the command line may hold: UTF-8 text without control characters and quotes.
+bool carried_whole(std::string_view s) {
+    for (size_t i = 0, len; i < s.size(); i += len) {
+        char32_t c = 0;
+        if ((len = kvr::next_utf8_char(s, i, c)) == 0 || kvr::is_control_char(c) || c == '"')
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -67,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
     UploadOutcome outcome;
     outcome.result = static_cast<UploadResult>(in.ConsumeIntegralInRange<int>(0, 8));
-    outcome.total = in.ConsumeRandomLengthString(16);
+    outcome.total = in.ConsumeRandomLengthString(80);
     outcome.difficulty = in.ConsumeRandomLengthString(12);
     outcome.ending = in.ConsumeRandomLengthString(8);
     outcome.rank = in.ConsumeIntegral<int>();
@@ -80,17 +84,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string cmd = final_card_command_line("C:\\Race Kit\\kvr_result.exe", card);
     const std::vector<std::string> args = windows_args(cmd);
 
-    // Eight options, each followed by its value as written, quotes dropped.
+    // Eight options, each followed by its value exactly as the plan holds it.
     const std::pair<const char*, std::string> expected[] = {
         {"--ok", card.ok ? "1" : "0"},
         {"--kind", card.kind},
-        {"--total", without_quotes(card.total)},
-        {"--difficulty", without_quotes(card.difficulty)},
-        {"--ending", without_quotes(card.ending)},
+        {"--total", card.total},
+        {"--difficulty", card.difficulty},
+        {"--ending", card.ending},
         {"--rank", std::to_string(card.rank)},
         {"--points", std::to_string(card.points)},
-        {"--msg", without_quotes(card.message)},
+        {"--msg", card.message},
     };
+    for (const auto& [option, value] : expected)
+        FUZZ_CHECK(carried_whole(value));
     FUZZ_CHECK(args.size() == 2 * std::size(expected));
     for (size_t k = 0; k < std::size(expected); ++k) {
         FUZZ_CHECK(args[2 * k] == expected[k].first);

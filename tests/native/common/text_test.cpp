@@ -23,13 +23,15 @@ TEST(Utf8, ValidityAndBom) {
     EXPECT_FALSE(is_valid_utf8("\xC0\xAF"));                    // overlong '/'
     EXPECT_FALSE(is_valid_utf8("\xED\xA0\x80"));                // surrogate
     EXPECT_FALSE(is_valid_utf8("\xE6\xB8"));                    // cut short
+    EXPECT_FALSE(is_valid_utf8("\xE0\x80\xAF"));                // overlong '/', three bytes
+    EXPECT_FALSE(is_valid_utf8("\xE6\xB8\x41"));                // 'A' where a continuation goes
     EXPECT_EQ(strip_utf8_bom("\xEF\xBB\xBFgame=x"), "game=x");
     EXPECT_EQ(strip_utf8_bom("\xEF\xBB"), "\xEF\xBB");
 }
 
 TEST(JsonText, EscapesWhatWouldBreakABody) {
     EXPECT_EQ(json_escape("Ev\"il\\ Name"), "Ev\\\"il\\\\ Name");
-    EXPECT_EQ(json_escape("a\nb\x01"), "a\\nb\\u0001");
+    EXPECT_EQ(json_escape("a\nb\x01\x1f"), "a\\nb\\u0001\\u001f");
     EXPECT_EQ(json_escape("张三 \xF0\x9F\x98\x80"), "张三 \xF0\x9F\x98\x80");
 }
 

@@ -28,10 +28,30 @@ TEST(CompleteJson, WhatCrashesAndScriptFaultsLeaveFails) {
     // Cut off anywhere before its last byte, the receipt is no longer whole.
     for (size_t n = 0; n < whole.size(); ++n)
         EXPECT_FALSE(is_complete_json(whole.substr(0, n))) << whole.substr(0, n);
-    for (const char* bad :
-         {"", "   ", "{\"a\":}", "{\"a\":,\"b\":1}", "{\"a\"}", "{\"a\" 1}", "{\"a\":1,}", "[1,]",
-          "[1 2]", "{1:2}", "{\"a\":1}}", "{\"a\":1} x", "{\"a\":[1}", "{\"a\":\"x",
-          "{\"a\":\"x\\\"}", "]", "{\"a\":1]", "{\"a\"::1}", "{,}"})
+    for (const char* bad : {"",
+                            "   ",
+                            "{\"a\":}",
+                            "{\"a\":,\"b\":1}",
+                            "{\"a\"}",
+                            "{\"a\" 1}",
+                            "{\"a\":1,}",
+                            "[1,]",
+                            "[1 2]",
+                            "{1:2}",
+                            "{\"a\":1}}",
+                            "{\"a\":1} x",
+                            "{\"a\":[1}",
+                            "{\"a\":\"x",
+                            "{\"a\":\"x\\\"}",
+                            "]",
+                            "{\"a\":1]",
+                            "{\"a\"::1}",
+                            "{,}",
+                            "1 2",
+                            "[] []",
+                            "{\"a\":1},{\"b\":2}",
+                            "{\"a\":\"x\ny\"}",
+                            "{\"a\":\"x\\\ty\"}"})
         EXPECT_FALSE(is_complete_json(bad)) << bad;
     // A file the system preallocated and a crash left padded with zero bytes.
     EXPECT_FALSE(is_complete_json(std::string("{\"a\":1}\0\0", 9)));
@@ -143,6 +163,35 @@ TEST(WeekFiles, AWriteThatFailsKeepsTheCachedCopyAndSaysSo) {
                        "board.tsv: could not be written, cached copy kept"}));
 }
 
+TEST(WeekFiles, TheSyncKeepsTheCachedCopyForAnErrorPageOrAnErrorStatus) {
+    const std::map<std::string_view, WeekAnswer> answers = {
+        {"/week/current", {true, false, 200, "<html><body>Welcome to the hotel</body></html>", ""}},
+        {"/leaderboard", {true, false, 404, "{\"rows\":[]}", ""}},
+        {"/board-data", {true, false, 500, "{\"error\":\"db\"}", ""}},
+    };
+    std::vector<std::string> written, log;
+    WeekSyncIo io;
+    io.get = [&](std::string_view endpoint) {
+        const auto it = answers.find(endpoint);
+        return it != answers.end() ? it->second : WeekAnswer{true, false, 200, "fresh", ""};
+    };
+    io.read = [](std::string_view, std::string& bytes) {
+        bytes = "{\"seed\":\"41\"}";
+        return true;
+    };
+    io.replace = [&](std::string_view file, std::string_view) {
+        written.emplace_back(file);
+        return true;
+    };
+    io.log = [&](const std::string& line) { log.push_back(line); };
+    sync_week_files(io);
+    EXPECT_EQ(written, (std::vector<std::string>{"rand_seed.txt", "board_en.txt", "board.txt",
+                                                 "board.tsv"}));
+    EXPECT_EQ(log[0], "week.json: answer is not JSON, using cached copy");
+    EXPECT_EQ(log[2], "leaderboard.json: server answered 404, using cached copy");
+    EXPECT_EQ(log[3], "board_data.txt: server answered 500, using cached copy");
+}
+
 TEST(LogSafe, TextPassesControlsAndBrokenBytesAreShown) {
     EXPECT_EQ(log_safe("Ev\"il \\ 张三 😀"), "Ev\"il \\ 张三 😀");
     EXPECT_EQ(log_safe("a\nb\r\tc\x1b[0m\x7f"), "a\\x0Ab\\x0D\\x09c\\x1B[0m\\x7F");
@@ -151,4 +200,15 @@ TEST(LogSafe, TextPassesControlsAndBrokenBytesAreShown) {
     EXPECT_EQ(log_safe("\x80z\xE5\xBC"), "\\x80z\\xE5\\xBC");
     EXPECT_EQ(log_safe("\xC0\xAF"), "\\xC0\\xAF");
     EXPECT_EQ(log_safe(""), "");
+    // Characters editors take for line breaks, C1 controls and direction overrides, as UTF-8.
+    EXPECT_EQ(log_safe("a\xC2\x85"
+                       "b\xE2\x80\xA8"
+                       "c\xE2\x80\xA9"
+                       "d\xC2\x9B"
+                       "e\xE2\x80\xAE"
+                       "f"),
+              "a\\u0085b\\u2028c\\u2029d\\u009Be\\u202Ef");
+    EXPECT_EQ(log_safe(log_safe("a\nb\xE2\x80\xA8")), log_safe("a\nb\xE2\x80\xA8"));
+    // Capped by characters, never inside one.
+    EXPECT_EQ(log_safe("张三李四", 2), "张三... (12 bytes)");
 }

@@ -101,6 +101,8 @@ TEST(JsonFields, NumbersAsStrtodReadsThem) {
 TEST(JsonFields, StringEscapesAreUndone) {
     EXPECT_EQ(json_unescape(R"(\u5468\u8d5b \"x\" a\/b\\ \n)"), "周赛 \"x\" a/b\\ \n");
     EXPECT_EQ(json_unescape(R"(\ud83d\ude00 \ud83d \q \u12)"), "😀 \xEF\xBF\xBD \\q \\u12");
+    EXPECT_EQ(json_unescape(R"(caf\u00e9)"), "caf\xC3\xA9");
+    EXPECT_EQ(json_unescape(R"(\udbff\udfff)"), "\xF4\x8F\xBF\xBF"); // U+10FFFF
 }
 
 TEST(SubmitReply, AcceptedOnlyInTheTwoExactSpellings) {
@@ -161,6 +163,32 @@ TEST(SubmitReply, OnlyAnExplicitVerdictRefusesARun) {
     EXPECT_EQ(verdict(200, "<html><script>var p = {\"error\":\"please log in\"};</script>"),
               SubmitVerdict::none);
     EXPECT_EQ(verdict(200, "<p>{\"error\":\"race is closed\"}</p>"), SubmitVerdict::none);
+}
+
+TEST(SubmitReply, LoginNeverReachesTheLogAndAnOversizedOneIsIgnored) {
+    EXPECT_EQ(answer_for_log("{\"accepted\": true, \"token\": \"tok-1\", \"rank\": 3}"),
+              "{\"accepted\": true, \"token\": \"<hidden, 5 bytes>\", \"rank\": 3}");
+    // Every occurrence in every spelling a JSON reader takes, escaped quotes inside, and one cut
+    // off with the answer; a value that is no string stays.
+    EXPECT_EQ(
+        answer_for_log(R"({"token" :"a\"b","x":{"token":"c"},"n":{"token":null},"token":"dd)"),
+        R"({"token" :"<hidden, 4 bytes>","x":{"token":"<hidden, 1 bytes>"},)"
+        R"("n":{"token":null},"token":"<hidden, 2 bytes>")");
+    // Broken JSON whose closing quote opens the next key.
+    EXPECT_EQ(answer_for_log(R"({"token":"a"token":"b"})"),
+              R"({"token":"<hidden, 1 bytes>"token":"<hidden, 1 bytes>"})");
+    EXPECT_EQ(answer_for_log("{\"error\":\"a\nb\"}"), "{\"error\":\"a\\x0Ab\"}");
+    EXPECT_EQ(answer_for_log(std::string(5000, 'x')), std::string(4096, 'x') + "... (5000 bytes)");
+
+    // The next start reads back 255 bytes of profile_token.txt: a longer login is not taken.
+    const std::string longest(kMaxTokenBytes, 'k');
+    SubmitReply r = parse_submit_reply("{\"accepted\":true,\"token\":\"" + longest + "k\"}");
+    EXPECT_TRUE(r.accepted);
+    EXPECT_FALSE(r.token.has_value());
+    EXPECT_EQ(r.oversized_token_bytes, kMaxTokenBytes + 1);
+    r = parse_submit_reply("{\"accepted\":true,\"token\":\"" + longest + "\"}");
+    EXPECT_EQ(r.token.value(), longest);
+    EXPECT_EQ(r.oversized_token_bytes, 0u);
 }
 
 TEST(WeekSeed, QuotedOrBare) {
@@ -270,6 +298,30 @@ TEST(FinalCard, CommandLineQuotesEveryValue) {
     card.message = "say \"hi\" C:\\dir\\";
     const std::string cmd = final_card_command_line("k.exe", card);
     EXPECT_EQ(cmd.substr(cmd.find("--msg")), "--msg \"say hi C:\\dir\\\\\"");
+}
+
+TEST(FinalCard, ValuesHoldOnlyWhatAnArgumentCarries) {
+    // A NUL would end the whole command line there; the plan already holds the values as the card
+    // gets them, so both agree, a cut message keeping its "...".
+    UploadOutcome o;
+    o.result = UploadResult::refused;
+    o.total = std::string("754\0.56", 7);
+    o.difficulty = "nor\"mal\xFF";
+    o.ending = "tr\x1bue\xC2\x85"; // ESC and U+0085
+    for (int i = 0; i < 100; ++i)
+        o.error += "\x80\xE5\xBC\xA0"; // a stray byte and 张
+    const FinalCard card = plan_final_report(o).card;
+    EXPECT_EQ(card.total, "754.56");
+    EXPECT_EQ(card.difficulty, "normal");
+    EXPECT_EQ(card.ending, "true");
+    std::string shown;
+    for (size_t i = 0; i < kMaxCardMessageChars; ++i)
+        shown += "\xE5\xBC\xA0";
+    EXPECT_EQ(card.message, shown + "...");
+    const std::string cmd = final_card_command_line("k.exe", card);
+    EXPECT_NE(cmd.find("--total \"754.56\" --difficulty \"normal\" --ending \"true\""),
+              std::string::npos);
+    EXPECT_EQ(cmd.substr(cmd.find("--msg")), "--msg \"" + card.message + "\"");
 }
 
 TEST(FinalCard, RunTimeForTheConsole) {

@@ -244,6 +244,13 @@ TEST(JudgeTime, EarlyStopWarningStartsBelowMinusTwoSeconds) {
     EXPECT_FALSE(warned(754.56, 756.56)); // -2.00 in hundredths despite binary rounding
     EXPECT_TRUE(warned(100.0, 102.01));
     EXPECT_FALSE(warned(200.0, 102.0));
+
+    // Without split times there is nothing to check LiveSplit's time against.
+    RunInputs in = inputs("{\"total\":812.40,\"splits\":[{\"i\":1,\"map\":\"Tunnel\"}]}");
+    in.livesplit.time = 100.0;
+    const RunJudgement j = judge_run(in);
+    EXPECT_EQ(j.verdict, RunVerdict::submit);
+    EXPECT_FALSE(logged_starting(j, "cross-check"));
 }
 
 TEST(JudgeDifficulty, TheCardGetsTheDifficultyTheServerGets) {

@@ -58,6 +58,31 @@ TEST(BoardParse, CrLfBlankLinesAndTheLastWeekLine) {
     EXPECT_EQ(parse_board("WEEK\tW\tx\r\r\n").week_window, "x\r");
 }
 
+TEST(BoardParse, AFileAsBigAsADownloadIsTakenWithinBoundsAndShowsItsCut) {
+    std::string empty_rows; // 8 MiB, the download cap
+    while (empty_rows.size() < (8u << 20))
+        empty_rows += "R\teasy\tmain\t\t\t\t\nR\tx\ty\t\t\t\t\n";
+    BoardState s;
+    board_poll(s, empty_rows);
+    s.ending_tab = 1; // easy|main
+    EXPECT_EQ(rows_to_show(s).size(), kMaxBoardRows);
+    EXPECT_EQ(s.board.lists.size(), 1u); // "x|y" has no tab: not kept
+    EXPECT_TRUE(shown_list_is_cut(s));
+    s.ending_tab = 0;
+    EXPECT_TRUE(shown_list_is_cut(s)); // the file was cut: any list may miss rows
+
+    // Within the bytes read, the line the bound cuts in two is dropped.
+    const std::string first = "S\t1\tA\t5\n";
+    const std::string last = "S\t2\tcut\t4\n";
+    const std::string text = first + std::string(kMaxBoardBytes - first.size() - 3, '\n') + last;
+    s.board = parse_board(text);
+    s.ending_tab = kPointsTab;
+    ASSERT_EQ(rows_to_show(s).size(), 1u);
+    EXPECT_TRUE(shown_list_is_cut(s));
+    s.board = parse_board(text.substr(0, kMaxBoardBytes));
+    EXPECT_FALSE(shown_list_is_cut(s));
+}
+
 TEST(BoardPoll, ChangesPlaceholdersAndScrollReset) {
     BoardState s;
     EXPECT_FALSE(board_poll(s, "")); // missing from the start: initial texts stay

@@ -123,6 +123,14 @@ TEST(BoardRender, WeeklyPointsTabHasNoTimeAndScrolledListStaysInside) {
     EXPECT_GT(row_ink(*bmp, 0, 500, 620), 40);
     EXPECT_EQ(row_ink(*bmp, 9, 0, 700), 0); // only eight rows
 
+    // A list that may miss rows (the file was cut) ends in a "…" row in the player column.
+    s.board.file_cut = true;
+    auto cut = render_board(s);
+    save(*cut, "overlay_board_cut_list");
+    EXPECT_GT(row_ink(*cut, 8, 80, 340), 5);
+    EXPECT_EQ(row_ink(*cut, 8, 340, 700), 0);
+    EXPECT_EQ(row_ink(*cut, 9, 0, 700), 0);
+
     BoardState t;
     board_poll(t, board_text());
     t.scroll = 100000; // lowered to the bound while painting
