@@ -10,12 +10,12 @@ if(NOT KVR_SOURCE_DIR)
     set(KVR_SOURCE_DIR ${CMAKE_SOURCE_DIR})
 endif()
 
-# The launcher's list of required files (launcher_core/mod_package.h), relative to the game folder
+# The launcher's list of required files (launcher_core/game/mod_package.h), relative to the game folder
 # and so to the package's mod/ folder, with forward slashes.
 function(kvr_required_mod_files out)
-    file(READ ${KVR_SOURCE_DIR}/launcher_core/mod_package.h header)
+    file(READ ${KVR_SOURCE_DIR}/launcher_core/game/mod_package.h header)
     if(NOT header MATCHES "kRequiredModFiles = {([^}]*)}")
-        message(FATAL_ERROR "launcher_core/mod_package.h no longer lists kRequiredModFiles")
+        message(FATAL_ERROR "launcher_core/game/mod_package.h no longer lists kRequiredModFiles")
     endif()
     string(REGEX MATCHALL "\"[^\"]+\"" quoted "${CMAKE_MATCH_1}")
     set(files "")

@@ -36,8 +36,8 @@ LOADER_DLL = "mod/ue4ss/UE4SS.dll"
 
 
 def required_mod_files():
-    """The launcher's own list (launcher_core/mod_package.h), as paths below mod/."""
-    header = (SOURCE / "launcher_core" / "mod_package.h").read_text(encoding="utf-8")
+    """The launcher's own list (launcher_core/game/mod_package.h), as paths below mod/."""
+    header = (SOURCE / "launcher_core" / "game" / "mod_package.h").read_text(encoding="utf-8")
     listed = re.search(r"kRequiredModFiles = \{([^}]*)\}", header).group(1)
     return [name.replace("\\\\", "/").lstrip("/") for name in re.findall(r'"([^"]+)"', listed)]
 

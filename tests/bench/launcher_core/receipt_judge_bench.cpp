@@ -1,5 +1,5 @@
 // The whole judgement of a run (split scan, splices, payload) for receipts of growing length.
-#include "launcher_core/receipt_judge.h"
+#include "launcher_core/result/receipt_judge.h"
 
 #include <benchmark/benchmark.h>
 

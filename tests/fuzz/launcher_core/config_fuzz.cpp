@@ -1,5 +1,5 @@
 // launcher.ini as a player may leave it: any bytes, any line ends, overlong lines.
-#include "launcher_core/config.h"
+#include "launcher_core/base/config.h"
 
 #include "fuzz_check.h"
 

@@ -1,6 +1,6 @@
 // The plain text search under every JSON field the launcher reads, with any key pattern and any
 // text: spans stay inside the text and point at what the contract says.
-#include "launcher_core/json_fields.h"
+#include "launcher_core/base/json_fields.h"
 
 #include "common/utf8.h"
 

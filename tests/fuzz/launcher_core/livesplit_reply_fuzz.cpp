@@ -1,5 +1,5 @@
 // LiveSplit's replies as they come off the socket: any bytes, partial lines, stale lines.
-#include "launcher_core/livesplit_text.h"
+#include "launcher_core/livesplit/livesplit_text.h"
 
 #include "fuzz_check.h"
 

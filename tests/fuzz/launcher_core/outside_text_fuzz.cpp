@@ -1,8 +1,8 @@
 // The checks the launcher runs on outside bytes before it keeps or sends them: the whole-JSON
 // test (receipt, queued bodies, week files) and the escaping of text written to the log.
-#include "launcher_core/complete_json.h"
-#include "launcher_core/format_text.h"
-#include "launcher_core/server_reply.h"
+#include "launcher_core/base/complete_json.h"
+#include "launcher_core/base/format_text.h"
+#include "launcher_core/server/server_reply.h"
 
 #include "fuzz_check.h"
 #include "json_check.h"

@@ -1,5 +1,5 @@
 // launcher.ini's "site" line as the profile page reads it: any bytes.
-#include "launcher_core/profile_site.h"
+#include "launcher_core/profile/profile_site.h"
 
 #include "fuzz_check.h"
 

@@ -1,7 +1,7 @@
 // Judging a run from whatever the in-game script left behind (the receipt or kvrw_result.json,
 // truncated, empty or garbled), with LiveSplit's reply and the player's name as they came.
-#include "launcher_core/json_fields.h"
-#include "launcher_core/receipt_judge.h"
+#include "launcher_core/base/json_fields.h"
+#include "launcher_core/result/receipt_judge.h"
 
 #include "fuzz_check.h"
 #include "json_check.h"

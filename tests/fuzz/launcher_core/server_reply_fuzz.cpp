@@ -1,7 +1,7 @@
 // The race server's answers (submit and week.json): any status, any body, from a broken proxy
 // as much as from the server, and the log lines made of them.
-#include "launcher_core/server_reply.h"
-#include "launcher_core/week_files.h"
+#include "launcher_core/server/server_reply.h"
+#include "launcher_core/server/week_files.h"
 
 #include "fuzz_check.h"
 

@@ -1,5 +1,5 @@
 // LiveSplit's settings.cfg as found on the player's PC (any bytes), pointed at the race layout.
-#include "launcher_core/livesplit_text.h"
+#include "launcher_core/livesplit/livesplit_text.h"
 
 #include "fuzz_check.h"
 

@@ -1,7 +1,7 @@
 // Steam's libraryfolders.vdf and loginusers.vdf: any bytes, then the library list and the
 // account walk over the tokens read from them.
-#include "launcher_core/race_requests.h"
-#include "launcher_core/steam_files.h"
+#include "launcher_core/server/race_requests.h"
+#include "launcher_core/steam/steam_files.h"
 
 #include "common/utf8.h"
 #include "fuzz_check.h"

@@ -1,8 +1,8 @@
 // The final card's command line as the launcher core writes it, split as Windows splits it and
 // read by kvr_result: every value must arrive as the one argument it was, whatever the server's
 // answer or the receipt put into it.
-#include "launcher_core/final_card.h"
-#include "launcher_core/server_reply.h"
+#include "launcher_core/result/final_card.h"
+#include "launcher_core/server/server_reply.h"
 #include "result_card/result_options.h"
 
 #include "common/utf8.h"

@@ -3,7 +3,7 @@
 // Makes one request with the launcher's HTTP client and writes to <result-file> a first line
 // "ok=<0|1> status=<code> bytes=<body length>" followed by the body as received (for download:
 // the line only; the body goes to <target-file>).
-#include "launcher_core/http_client.h"
+#include "launcher_core/server/http_client.h"
 
 #include "common/win32/files.h"
 #include "common/win32/wide.h"

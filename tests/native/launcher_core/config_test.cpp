@@ -1,5 +1,5 @@
-#include "launcher_core/config.h"
-#include "launcher_core/profile_link.h"
+#include "launcher_core/base/config.h"
+#include "launcher_core/profile/profile_link.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // Checks on the bytes that come from outside and go on to the server, the queue or the log:
 // whole-JSON checks, verdicts in server answers, week files that may replace cached copies (and
 // keep them when they cannot be replaced), and log lines that stay one readable line.
-#include "launcher_core/complete_json.h"
-#include "launcher_core/format_text.h"
-#include "launcher_core/receipt_judge.h"
-#include "launcher_core/server_reply.h"
-#include "launcher_core/week_files.h"
+#include "launcher_core/base/complete_json.h"
+#include "launcher_core/base/format_text.h"
+#include "launcher_core/result/receipt_judge.h"
+#include "launcher_core/server/server_reply.h"
+#include "launcher_core/server/week_files.h"
 
 #include <gtest/gtest.h>
 

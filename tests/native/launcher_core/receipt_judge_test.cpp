@@ -1,4 +1,4 @@
-#include "launcher_core/receipt_judge.h"
+#include "launcher_core/result/receipt_judge.h"
 
 #include "json_check.h"
 

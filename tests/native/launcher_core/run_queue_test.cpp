@@ -2,7 +2,7 @@
 // started again in each mode, LiveSplit's time and the player's name changed meanwhile (so a body
 // built again would differ). Whatever the step: the run reaches the server, at most twice, every
 // copy the same bytes with one key, and nothing is left that a later start would send again.
-#include "launcher_core/run_queue.h"
+#include "launcher_core/result/run_queue.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "launcher_core/steam_files.h"
+#include "launcher_core/steam/steam_files.h"
 
 #include "common/utf8.h"
 

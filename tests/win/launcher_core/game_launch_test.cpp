@@ -1,11 +1,11 @@
 // The game launch, the Steam registry read and the file writes of the race run against Wine's
 // real processes, registry and files. The waits are passed in short, so the paths that give up
 // after 150 s run in well under a second.
-#include "launcher_core/config.h"
-#include "launcher_core/game_launch.h"
-#include "launcher_core/log.h"
-#include "launcher_core/mod_install.h"
-#include "launcher_core/steam_detection.h"
+#include "launcher_core/base/config.h"
+#include "launcher_core/game/game_launch.h"
+#include "launcher_core/base/log.h"
+#include "launcher_core/game/mod_install.h"
+#include "launcher_core/steam/steam_detection.h"
 
 #include "common/win32/files.h"
 #include "common/win32/wide.h"

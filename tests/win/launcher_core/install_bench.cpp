@@ -4,8 +4,8 @@
 // Builds the package and a game folder in <work-folder>, installs once, then prints the median
 // of `runs` re-installs (default 21) and, as the baseline, of as many plain walks of the
 // package tree, in milliseconds ("KVR_BENCH install_rerun_ms ...", "KVR_BENCH install_walk_ms").
-#include "launcher_core/config.h"
-#include "launcher_core/mod_install.h"
+#include "launcher_core/base/config.h"
+#include "launcher_core/game/mod_install.h"
 
 #include "common/win32/files.h"
 #include "common/win32/wide.h"

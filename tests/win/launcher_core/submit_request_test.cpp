@@ -1,8 +1,8 @@
 // The Idempotency-Key's hash through Windows' CNG: known SHA-256 values, so a provider that hashed
 // something else (a length in characters, a terminating NUL) would be caught before a server saw
 // two keys for one run.
-#include "launcher_core/race_requests.h"
-#include "launcher_core/submit_request.h"
+#include "launcher_core/server/race_requests.h"
+#include "launcher_core/server/submit_request.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,7 +1,0 @@
-// Telling the player how the run went: the stage line, where a run the server did not get waits,
-// the console text, the final result card and the profile page.
-#pragma once
-#include "launcher_core/config.h"
-#include "launcher_core/upload_outcome.h"
-
-void report_outcome(const LauncherConfig& cfg, const UploadOutcome& outcome);

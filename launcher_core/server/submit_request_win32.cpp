@@ -1,0 +1,65 @@
+#include "launcher_core/server/submit_request.h"
+
+#include "launcher_core/base/log.h"
+#include "launcher_core/server/race_requests.h"
+
+#include <windows.h>
+
+#include <bcrypt.h>
+
+#include <algorithm>
+
+namespace {
+
+constexpr ULONG kSha256Bytes = 32;
+
+bool succeeded(NTSTATUS status) {
+    return status >= 0;
+}
+
+// Closes the algorithm provider and the hash object on every path.
+struct Sha256 {
+    BCRYPT_ALG_HANDLE alg = nullptr;
+    BCRYPT_HASH_HANDLE hash = nullptr;
+    Sha256() {
+        if (!succeeded(BCryptOpenAlgorithmProvider(&alg, BCRYPT_SHA256_ALGORITHM, nullptr, 0)))
+            alg = nullptr;
+        // A null object buffer of size 0 lets CNG keep the hash object itself (Windows 7 on).
+        else if (!succeeded(BCryptCreateHash(alg, &hash, nullptr, 0, nullptr, 0, 0)))
+            hash = nullptr;
+    }
+    Sha256(const Sha256&) = delete;
+    Sha256& operator=(const Sha256&) = delete;
+    ~Sha256() {
+        if (hash) BCryptDestroyHash(hash);
+        if (alg) BCryptCloseAlgorithmProvider(alg, 0);
+    }
+};
+
+} // namespace
+
+std::string sha256_digest(std::string_view data) {
+    Sha256 sha;
+    if (!sha.hash) return {};
+    // The length is a ULONG: fed in pieces that fit it.
+    while (!data.empty()) {
+        const ULONG piece = static_cast<ULONG>(std::min<size_t>(data.size(), 1u << 30));
+        auto* bytes = reinterpret_cast<PUCHAR>(const_cast<char*>(data.data()));
+        if (!succeeded(BCryptHashData(sha.hash, bytes, piece, 0))) return {};
+        data.remove_prefix(piece);
+    }
+    std::string digest(kSha256Bytes, '\0');
+    // The output size must be the hash's size exactly.
+    if (!succeeded(
+            BCryptFinishHash(sha.hash, reinterpret_cast<PUCHAR>(digest.data()), kSha256Bytes, 0)))
+        return {};
+    return digest;
+}
+
+bool post_submit(const LauncherConfig& cfg, const std::string& body, std::string& answer,
+                 int* status, HttpProblem* problem) {
+    const std::string digest = sha256_digest(body);
+    if (digest.empty()) log_line("submit sent without Idempotency-Key (SHA-256 unavailable)");
+    return http_post_json(endpoint_url(cfg.server, "/submit"), body, answer, status, problem,
+                          digest.empty() ? std::string() : idempotency_key_header(digest));
+}
