@@ -40,10 +40,3 @@ std::string expand_placeholders_with(std::string_view text, std::string_view app
 
 // The KVR-Race folder below a LOCALAPPDATA value, or empty when the value is empty.
 std::string local_data_dir_from(std::string_view localappdata);
-
-// Reads the file (empty record when it cannot be opened). Notepad may have saved it in the ANSI
-// code page: a value that is valid UTF-8 is taken as it is, any other is converted from the ANSI
-// code page. Defined with the platform glue.
-LauncherConfig load_config(const std::string& path);
-// Expands with the running program's LOCALAPPDATA. Defined with the platform glue.
-std::string expand_placeholders(std::string_view text, std::string_view app_dir);

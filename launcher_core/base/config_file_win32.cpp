@@ -1,5 +1,5 @@
 // Reading launcher.ini from disk and the placeholders that depend on the environment.
-#include "launcher_core/base/config.h"
+#include "launcher_core/base/config_file.h"
 
 #include "common/win32/files.h"
 #include "common/win32/wide.h"

@@ -1,6 +1,6 @@
 #include "launcher_core/result/upload.h"
 
-#include "launcher_core/livesplit/livesplit.h"
+#include "launcher_core/livesplit/livesplit_client.h"
 #include "launcher_core/base/log.h"
 #include "launcher_core/base/message_box.h"
 #include "launcher_core/result/run_io.h"

@@ -1,6 +1,6 @@
 // The single-task modes: "--detect", "--profile" and "--upload".
 #include "launcher_core/base/app_state.h"
-#include "launcher_core/base/config.h"
+#include "launcher_core/base/config_file.h"
 #include "launcher_core/base/format_text.h"
 #include "launcher_core/base/log.h"
 #include "launcher_core/run/modes.h"

@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-// The registry's Steam root with backslashes only and no trailing separator, or empty.
-std::string steam_root_from_registry();
 // The root first, then the other libraries of its libraryfolders.vdf.
 std::vector<std::string> list_steam_libraries(const std::string& steam_root);
 // The game executable in the first library that holds it, or empty.

@@ -1,5 +1,7 @@
 #include "launcher_core/steam/steam_detection.h"
 
+#include "launcher_core/steam/steam_registry.h"
+
 #include "common/win32/files.h"
 #include "common/win32/wide.h"
 

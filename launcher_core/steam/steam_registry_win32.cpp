@@ -1,5 +1,5 @@
-// The Steam root as the Steam client records it in the current user's registry.
-#include "launcher_core/steam/steam_detection.h"
+#include "launcher_core/steam/steam_registry.h"
+
 #include "launcher_core/steam/steam_files.h"
 
 #include "common/win32/wide.h"

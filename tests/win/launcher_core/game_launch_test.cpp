@@ -6,6 +6,7 @@
 #include "launcher_core/base/log.h"
 #include "launcher_core/game/mod_install.h"
 #include "launcher_core/steam/steam_detection.h"
+#include "launcher_core/steam/steam_registry.h"
 
 #include "common/win32/files.h"
 #include "common/win32/wide.h"
