@@ -13,7 +13,7 @@ inline constexpr char kBoardToggle[] = "board.toggle";   // launcher core ("0"),
 inline constexpr char kTimerText[] = "timer.txt";        // in-game script, overlay
 inline constexpr char kBoardTable[] = "board.tsv";       // launcher core, overlay
 inline constexpr char kBoardDemoTable[] = "board.demo.tsv";
-inline constexpr char kChoice[] = "choice.txt";            // chooser, launcher core
+inline constexpr char kChoice[] = "choice.txt";           // chooser, launcher core
 inline constexpr char kResultFile[] = "kvrw_result.json"; // in-game script, launcher core
 
 // Stage words of launch.state, in the order a race run writes them ("checking" is the start
@@ -26,10 +26,10 @@ inline constexpr char kDone[] = "done";
 // The last word of upload.state when the upload failed ("done" when it succeeded).
 inline constexpr char kFail[] = "fail";
 
-// The game's executable, as a file name and as the process name Windows lists.
+// The game's executable, as a file name and as the process name Windows lists. The macro lets a
+// path below the game's library spell it within one literal.
 #define KVR_GAME_EXE "Hollowmaze-Win64-Shipping.exe"
 inline constexpr char kGameExe[] = KVR_GAME_EXE;
 inline constexpr wchar_t kGameExeWide[] = L"" KVR_GAME_EXE;
-#undef KVR_GAME_EXE
 
 } // namespace kvr::race

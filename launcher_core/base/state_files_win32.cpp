@@ -1,4 +1,5 @@
 #include "launcher_core/base/state_files.h"
+#include "common/race_names.h"
 
 #include "common/win32/files.h"
 
@@ -11,19 +12,19 @@ void write_state_file(const LauncherConfig& cfg, std::string_view name, std::str
 }
 
 void write_launch_state(const LauncherConfig& cfg, std::string_view word) {
-    write_state_file(cfg, "launch.state", word);
+    write_state_file(cfg, kvr::race::kLaunchState, word);
 }
 
 void write_upload_state(const LauncherConfig& cfg, std::string_view word) {
-    write_state_file(cfg, "upload.state", word);
+    write_state_file(cfg, kvr::race::kUploadState, word);
 }
 
 void write_timer_enabled(const LauncherConfig& cfg, std::string_view flag) {
-    write_state_file(cfg, "timer.enabled", flag);
+    write_state_file(cfg, kvr::race::kTimerEnabled, flag);
 }
 
 void write_board_toggle(const LauncherConfig& cfg, std::string_view flag) {
-    write_state_file(cfg, "board.toggle", flag);
+    write_state_file(cfg, kvr::race::kBoardToggle, flag);
 }
 
 bool data_directory_writable(const LauncherConfig& cfg) {

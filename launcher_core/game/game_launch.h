@@ -2,7 +2,6 @@
 #pragma once
 #include "launcher_core/base/config.h"
 
-inline constexpr wchar_t kGameProcessName[] = L"Hollowmaze-Win64-Shipping.exe";
 inline constexpr char kDefaultSteamExe[] = "C:\\Program Files (x86)\\Steam\\steam.exe";
 inline constexpr char kDefaultAppId[] = "4127730";
 

@@ -3,6 +3,7 @@
 #include "launcher_core/base/log.h"
 #include "launcher_core/game/mod_package.h"
 #include "launcher_core/base/state_files.h"
+#include "common/race_names.h"
 
 #include "common/win32/files.h"
 #include "common/win32/process.h"
@@ -12,7 +13,7 @@
 namespace {
 
 unsigned long find_game() {
-    return kvr::find_process_by_name(kGameProcessName);
+    return kvr::find_process_by_name(kvr::race::kGameExeWide);
 }
 
 // Looks for the game up to `polls` times, sleeping between looks.
@@ -58,7 +59,7 @@ int wait_for_exit(const LauncherConfig& cfg, unsigned long pid) {
         return 0;
     }
     log_line("game running (pid %lu), waiting for exit...", pid);
-    write_launch_state(cfg, "playing");
+    write_launch_state(cfg, kvr::race::kPlaying);
     WaitForSingleObject(process, INFINITE);
     CloseHandle(process);
     log_line("game exited");

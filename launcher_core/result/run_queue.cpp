@@ -7,12 +7,13 @@
 #include "launcher_core/result/receipt_judge.h"
 #include "launcher_core/result/run_ledger.h"
 #include "launcher_core/server/server_reply.h"
+#include "common/race_names.h"
 
 #include <algorithm>
 
 namespace {
 
-constexpr char kResultFile[] = "kvrw_result.json";
+using kvr::race::kResultFile;
 
 std::string below(const std::string& folder, std::string_view name) {
     return folder + "\\" + std::string(name);

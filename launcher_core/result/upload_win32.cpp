@@ -7,6 +7,7 @@
 #include "launcher_core/steam/steam_detection.h"
 
 #include "launcher_core/base/state_files.h"
+#include "common/race_names.h"
 
 #include "common/text.h"
 #include "common/win32/files.h"
@@ -52,7 +53,8 @@ QueueFlush flush_pending_queue(const LauncherConfig& cfg,
     // the probe's reading, else LiveSplit is asked (only when there is such a run).
     if (livesplit)
         ctx.livesplit = *livesplit;
-    else if (kvr::path_exists(cfg.receipt) || kvr::path_exists(data_file(cfg, "kvrw_result.json")))
+    else if (kvr::path_exists(cfg.receipt) ||
+             kvr::path_exists(data_file(cfg, kvr::race::kResultFile)))
         ctx.livesplit = read_livesplit();
     ctx.player = cfg.player;
     ctx.player_id = detect_steam_account().steam_id;

@@ -16,6 +16,7 @@
 #include "launcher_core/steam/steam_registry.h"
 #include "launcher_core/result/upload.h"
 #include "launcher_core/server/weekly_sync.h"
+#include "common/race_names.h"
 
 #include "common/win32/files.h"
 #include "common/win32/process.h"
@@ -103,15 +104,16 @@ void switch_overlay_off(const LauncherConfig& cfg) {
 
 // Evaluation and upload while the progress card watches upload.state.
 UploadOutcome upload_with_progress_card(const LauncherConfig& cfg, const UploadRun& run) {
-    write_upload_state(cfg, "uploading");
+    write_upload_state(cfg, kvr::race::kUploading);
     const std::string card = app_dir() + "kvr_result.exe";
     kvr::StartedProcess progress;
     if (kvr::path_exists(card))
         kvr::start_process("\"" + card + "\" --mode progress --state \"" +
-                               data_file(cfg, "upload.state") + "\"",
+                               data_file(cfg, kvr::race::kUploadState) + "\"",
                            "", 0, progress);
     const UploadOutcome outcome = evaluate_and_upload(cfg, run);
-    write_upload_state(cfg, outcome.result == UploadResult::accepted ? "done" : "fail");
+    write_upload_state(cfg, outcome.result == UploadResult::accepted ? kvr::race::kDone
+                                                                     : kvr::race::kFail);
     if (progress.process) {
         kvr::wait_process(progress, 4000);
         kvr::close_process(progress);
@@ -151,18 +153,18 @@ int run_race() {
                                                        : std::optional(run.livesplit_before));
     }
 
-    run.result_at_launch = kvr::last_write_time(data_file(cfg, "kvrw_result.json"));
-    write_launch_state(cfg, "launching");
+    run.result_at_launch = kvr::last_write_time(data_file(cfg, kvr::race::kResultFile));
+    write_launch_state(cfg, kvr::race::kLaunching);
     log_line("stage: launching game");
     const int launch_result = launch_game_and_wait(cfg);
     log_line("stage: game closed (launch result=%d), archiving receipt", launch_result);
     run.receipt_archived = archive_receipt(cfg);
 
-    write_launch_state(cfg, "uploading");
+    write_launch_state(cfg, kvr::race::kUploading);
     log_line("stage: uploading");
     report_outcome(cfg, upload_with_progress_card(cfg, run));
 
-    write_launch_state(cfg, "done");
+    write_launch_state(cfg, kvr::race::kDone);
     log_line("=== KVR launcher done ===");
     log_close();
     wait_for_enter();

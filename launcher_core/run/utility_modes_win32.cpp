@@ -8,6 +8,7 @@
 #include "launcher_core/base/state_files.h"
 #include "launcher_core/steam/steam_detection.h"
 #include "launcher_core/result/upload.h"
+#include "common/race_names.h"
 
 #include "common/text.h"
 #include "common/win32/files.h"
@@ -48,7 +49,7 @@ int run_upload_mode() {
     cfg.data = expand_placeholders(cfg.data, app_dir());
     cfg.game = expand_placeholders(cfg.game, app_dir());
 
-    const std::string choice = read_data_word(cfg, "choice.txt");
+    const std::string choice = read_data_word(cfg, kvr::race::kChoice);
     if (choice == "easy" || choice == "normal" || choice == "nightmare") {
         cfg.difficulty = choice;
         log_line("upload difficulty from choice.txt: %s", choice.c_str());

@@ -2,6 +2,7 @@
 
 #include "launcher_core/base/format_text.h"
 #include "launcher_core/server/server_reply.h"
+#include "common/race_names.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ constexpr WeekFile kBoards[] = {{"/leaderboard", "leaderboard.json"},
                                 {"/board-data", "board_data.txt"},
                                 {"/board-en", "board_en.txt"},
                                 {"/leaderboard.txt", "board.txt"},
-                                {"/leaderboard.tsv", "board.tsv"}};
+                                {"/leaderboard.tsv", kvr::race::kBoardTable}};
 
 std::string fetch_line(const WeekSyncIo& io, const WeekFile& f, bool& server_silent) {
     if (server_silent) return format_text("%s: server did not answer, using cached copy", f.file);

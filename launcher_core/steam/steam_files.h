@@ -9,6 +9,7 @@
 // The walks take a decoder for text that came from the file (valid UTF-8 is kept, other bytes
 // are converted from the ANSI code page); they are pure and never touch the disk.
 #pragma once
+#include "common/race_names.h"
 #include "common/utf8.h"
 
 #include <string>
@@ -26,8 +27,7 @@ inline constexpr char kSteamExeBelowRoot[] = "\\steam.exe";
 inline constexpr char kLibraryFoldersBelowRoot[] = "\\steamapps\\libraryfolders.vdf";
 inline constexpr char kLoginUsersBelowRoot[] = "\\config\\loginusers.vdf";
 inline constexpr char kGameExeBelowLibrary[] =
-    "\\steamapps\\common\\EscapeTheHollowmaze\\EscapeTheHollowmaze\\Binaries\\Win64\\"
-    "Hollowmaze-Win64-Shipping.exe";
+    "\\steamapps\\common\\EscapeTheHollowmaze\\EscapeTheHollowmaze\\Binaries\\Win64\\" KVR_GAME_EXE;
 // Where the account file is looked for when the registry names no Steam.
 inline constexpr char kDefaultSteamRoot[] = "C:\\Program Files (x86)\\Steam";
 
