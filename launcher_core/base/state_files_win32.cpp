@@ -1,6 +1,6 @@
 #include "launcher_core/base/state_files.h"
-#include "common/race_names.h"
 
+#include "common/race_names.h"
 #include "common/win32/files.h"
 
 std::string data_file(const LauncherConfig& cfg, std::string_view name) {

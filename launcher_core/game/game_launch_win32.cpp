@@ -3,8 +3,8 @@
 #include "launcher_core/base/log.h"
 #include "launcher_core/game/mod_package.h"
 #include "launcher_core/base/state_files.h"
-#include "common/race_names.h"
 
+#include "common/race_names.h"
 #include "common/win32/files.h"
 #include "common/win32/process.h"
 

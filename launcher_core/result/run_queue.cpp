@@ -7,6 +7,7 @@
 #include "launcher_core/result/receipt_judge.h"
 #include "launcher_core/result/run_ledger.h"
 #include "launcher_core/server/server_reply.h"
+
 #include "common/race_names.h"
 
 #include <algorithm>

@@ -7,8 +7,8 @@
 #include "launcher_core/steam/steam_detection.h"
 
 #include "launcher_core/base/state_files.h"
-#include "common/race_names.h"
 
+#include "common/race_names.h"
 #include "common/text.h"
 #include "common/win32/files.h"
 

@@ -16,8 +16,8 @@
 #include "launcher_core/steam/steam_registry.h"
 #include "launcher_core/result/upload.h"
 #include "launcher_core/server/weekly_sync.h"
-#include "common/race_names.h"
 
+#include "common/race_names.h"
 #include "common/win32/files.h"
 #include "common/win32/process.h"
 

@@ -8,8 +8,8 @@
 #include "launcher_core/base/state_files.h"
 #include "launcher_core/steam/steam_detection.h"
 #include "launcher_core/result/upload.h"
-#include "common/race_names.h"
 
+#include "common/race_names.h"
 #include "common/text.h"
 #include "common/win32/files.h"
 #include "common/win32/process.h"

@@ -2,6 +2,7 @@
 
 #include "launcher_core/base/format_text.h"
 #include "launcher_core/server/server_reply.h"
+
 #include "common/race_names.h"
 
 namespace {
