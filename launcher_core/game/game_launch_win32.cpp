@@ -1,8 +1,8 @@
 #include "launcher_core/game/game_launch.h"
 
 #include "launcher_core/base/log.h"
-#include "launcher_core/game/mod_package.h"
 #include "launcher_core/base/state_files.h"
+#include "launcher_core/game/mod_package.h"
 
 #include "common/race_names.h"
 #include "common/win32/files.h"

@@ -2,9 +2,9 @@
 
 #include "launcher_core/base/app_state.h"
 #include "launcher_core/base/log.h"
+#include "launcher_core/base/state_files.h"
 #include "launcher_core/profile/profile_link.h"
 #include "launcher_core/profile/profile_site.h"
-#include "launcher_core/base/state_files.h"
 
 #include "common/text.h"
 #include "common/win32/files.h"

@@ -1,9 +1,9 @@
 #include "launcher_core/result/final_report.h"
 
 #include "launcher_core/base/app_state.h"
-#include "launcher_core/result/final_card.h"
 #include "launcher_core/base/log.h"
 #include "launcher_core/profile/profile_page.h"
+#include "launcher_core/result/final_card.h"
 
 #include "common/win32/process.h"
 

@@ -1,9 +1,9 @@
 #include "launcher_core/result/run_io.h"
 
 #include "launcher_core/base/dated_names.h"
-#include "launcher_core/server/http_client.h"
 #include "launcher_core/base/log.h"
 #include "launcher_core/profile/profile_page.h"
+#include "launcher_core/server/http_client.h"
 #include "launcher_core/server/race_requests.h"
 #include "launcher_core/server/submit_request.h"
 

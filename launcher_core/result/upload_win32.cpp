@@ -1,8 +1,8 @@
 #include "launcher_core/result/upload.h"
 
-#include "launcher_core/livesplit/livesplit_client.h"
 #include "launcher_core/base/log.h"
 #include "launcher_core/base/message_box.h"
+#include "launcher_core/livesplit/livesplit_client.h"
 #include "launcher_core/result/run_io.h"
 #include "launcher_core/steam/steam_detection.h"
 

@@ -2,8 +2,8 @@
 #include "launcher_core/base/app_state.h"
 #include "launcher_core/base/console.h"
 #include "launcher_core/base/log.h"
-#include "launcher_core/run/modes.h"
 #include "launcher_core/base/single_instance.h"
+#include "launcher_core/run/modes.h"
 
 #include <string>
 

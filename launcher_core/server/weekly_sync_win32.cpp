@@ -1,9 +1,9 @@
 #include "launcher_core/server/weekly_sync.h"
 
-#include "launcher_core/server/http_client.h"
 #include "launcher_core/base/log.h"
-#include "launcher_core/server/race_requests.h"
 #include "launcher_core/base/state_files.h"
+#include "launcher_core/server/http_client.h"
+#include "launcher_core/server/race_requests.h"
 #include "launcher_core/server/week_files.h"
 
 #include "common/text.h"

@@ -1,10 +1,10 @@
 // The small texts the launcher reads and writes around an upload: LiveSplit replies and
 // settings, server answers, request bodies, the final card and the dated file names.
 #include "launcher_core/base/dated_names.h"
-#include "launcher_core/result/final_card.h"
 #include "launcher_core/base/json_fields.h"
 #include "launcher_core/livesplit/livesplit_text.h"
 #include "launcher_core/profile/profile_site.h"
+#include "launcher_core/result/final_card.h"
 #include "launcher_core/server/race_requests.h"
 #include "launcher_core/server/server_reply.h"
 

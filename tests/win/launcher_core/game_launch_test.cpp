@@ -2,8 +2,8 @@
 // real processes, registry and files. The waits are passed in short, so the paths that give up
 // after 150 s run in well under a second.
 #include "launcher_core/base/config.h"
-#include "launcher_core/game/game_launch.h"
 #include "launcher_core/base/log.h"
+#include "launcher_core/game/game_launch.h"
 #include "launcher_core/game/mod_install.h"
 #include "launcher_core/steam/steam_detection.h"
 #include "launcher_core/steam/steam_registry.h"
