@@ -1,5 +1,6 @@
 #include "common/win32/files.h"
 
+#include "common/win32/scoped_handle.h"
 #include "common/win32/wide.h"
 
 #include <algorithm>
@@ -11,25 +12,50 @@ FILE* open_file(const std::string& path, const char* mode) {
     return _wfopen(utf8_to_wide(path).c_str(), utf8_to_wide(mode).c_str());
 }
 
+namespace {
+
+// Closes the file after a failed call, leaving the thread's last error at that call's code.
+bool failed(ScopedFile& f) {
+    const DWORD error = GetLastError();
+    f.reset();
+    SetLastError(error);
+    return false;
+}
+
+} // namespace
+
 bool read_file(const std::string& path, std::string& out, size_t max_bytes) {
     out.clear();
-    FILE* f = open_file(path, "rb");
+    // Others may go on reading and writing it, or replace it by a rename (as we replace ours).
+    ScopedFile f(CreateFileW(utf8_to_wide(path).c_str(), GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!f) return false;
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(f.get(), &size) && size.QuadPart > 0)
+        out.reserve(static_cast<size_t>(std::min<unsigned long long>(size.QuadPart, max_bytes)));
     char buf[65536];
-    size_t n;
-    if (max_bytes < (16u << 20)) out.reserve(max_bytes); // a bounded read grows no further
-    while (out.size() < max_bytes &&
-           (n = fread(buf, 1, std::min(sizeof buf, max_bytes - out.size()), f)) > 0)
-        out.append(buf, n);
-    fclose(f);
+    while (out.size() < max_bytes) {
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(std::min(sizeof buf, max_bytes - out.size()));
+        if (!ReadFile(f.get(), buf, want, &got, nullptr)) return failed(f);
+        if (got == 0) break;
+        out.append(buf, got);
+    }
     return true;
 }
 
 bool write_file(const std::string& path, std::string_view data) {
-    FILE* f = open_file(path, "wb");
+    ScopedFile f(CreateFileW(utf8_to_wide(path).c_str(), GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!f) return false;
-    const bool ok = fwrite(data.data(), 1, data.size(), f) == data.size();
-    return fclose(f) == 0 && ok;
+    DWORD written = 0;
+    if (data.empty() ||
+        (WriteFile(f.get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
+         written == data.size()))
+        return true;
+    return failed(f);
 }
 
 namespace {
@@ -58,18 +84,24 @@ bool rename_over(const std::wstring& from, const std::wstring& to) {
 } // namespace
 
 bool write_file_atomic(const std::string& path, std::string_view data) {
-    const std::string tmp = path + ".tmp";
-    HANDLE h = CreateFileW(utf8_to_wide(tmp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    const std::wstring tmp = utf8_to_wide(path + ".tmp");
+    ScopedFile f(CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f) return false;
     DWORD written = 0;
-    bool ok = data.empty() ||
-              WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &written, nullptr);
-    ok = ok && written == data.size() && FlushFileBuffers(h);
-    CloseHandle(h);
-    ok = ok && rename_over(utf8_to_wide(tmp), utf8_to_wide(path));
-    if (!ok) DeleteFileW(utf8_to_wide(tmp).c_str());
-    return ok;
+    const bool whole =
+        (data.empty() ||
+         (WriteFile(f.get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
+          written == data.size())) &&
+        FlushFileBuffers(f.get());
+    if (!whole) failed(f);
+    f.reset();
+    if (whole && rename_over(tmp, utf8_to_wide(path))) return true;
+    // The caller reads why it failed, not how the clean-up went.
+    const DWORD error = GetLastError();
+    DeleteFileW(tmp.c_str());
+    SetLastError(error);
+    return false;
 }
 
 bool path_exists(const std::string& path) {
@@ -110,13 +142,12 @@ bool create_directories(const std::string& path) {
 std::vector<std::string> list_files(const std::string& pattern) {
     std::vector<std::string> names;
     WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW(utf8_to_wide(pattern).c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return names;
+    const ScopedFind listing(FindFirstFileW(utf8_to_wide(pattern).c_str(), &fd));
+    if (!listing) return names;
     do {
         if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             names.push_back(wide_to_utf8(fd.cFileName));
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
+    } while (FindNextFileW(listing.get(), &fd));
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -1,4 +1,6 @@
-// Files by UTF-8 path, through the wide Windows calls.
+// Files by UTF-8 path, through the wide Windows calls. A call that fails returns false (or an
+// empty result) and leaves the system's reason in GetLastError(), which kvr::error_text turns
+// into the words of a log line; no clean-up after the failure overwrites it.
 #pragma once
 #include <cstdint>
 #include <cstdio>

@@ -17,4 +17,8 @@ std::string error_text(unsigned long code) {
     return text.empty() ? "error " + std::to_string(code) : text;
 }
 
+std::string last_error_text() {
+    return error_text(GetLastError());
+}
+
 } // namespace kvr

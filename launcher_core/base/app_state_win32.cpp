@@ -4,7 +4,9 @@
 #include "common/win32/files.h"
 #include "launcher_core/base/log.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #ifndef KVR_PACKAGE_VERSION
 #define KVR_PACKAGE_VERSION "dev"
@@ -40,10 +42,13 @@ void set_profile_token(const std::string& token) {
 void start_up() {
     g_app_dir = kvr::module_directory();
     const bool logging = log_open(g_app_dir + "launcher.log");
+    const int error = logging ? 0 : errno; // _wfopen's reason
     log_line("=== KVR launcher start (build %s) ===", kBuildStamp);
     log_line("player package %s", KVR_PACKAGE_VERSION);
     // Not an error (the run goes on), but whoever reads the console should know why the file
     // stays silent: most often another program has it open.
-    if (!logging) log_line("launcher.log could not be opened, lines go to the console only");
+    if (!logging)
+        log_line("launcher.log could not be opened (%s), lines go to the console only",
+                 std::strerror(error));
     preload_profile_token();
 }

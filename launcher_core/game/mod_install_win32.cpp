@@ -6,6 +6,7 @@
 #include "launcher_core/game/mod_package.h"
 
 #include "common/win32/files.h"
+#include "common/win32/scoped_handle.h"
 #include "common/win32/wide.h"
 #include "common/win32/win_error.h"
 
@@ -15,22 +16,18 @@
 
 namespace {
 
-// A file opened for reading that others may go on using; closed with the object.
-struct ReadHandle {
-    HANDLE file;
-    explicit ReadHandle(const std::wstring& path)
-        : file(CreateFileW(path.c_str(), GENERIC_READ,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr)) {}
-    ~ReadHandle() {
-        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    }
-    // Fills `buf` with the next `n` bytes; false at a short read (the file changed meanwhile).
-    bool read(char* buf, DWORD n) {
-        DWORD got = 0;
-        return ReadFile(file, buf, n, &got, nullptr) && got == n;
-    }
-};
+// A file opened for reading that others may go on using.
+kvr::ScopedFile open_to_read(const std::wstring& path) {
+    return kvr::ScopedFile(CreateFileW(path.c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+}
+
+// Fills `buf` with the next `n` bytes; false at a short read (the file changed meanwhile).
+bool read_block(const kvr::ScopedFile& f, char* buf, DWORD n) {
+    DWORD got = 0;
+    return ReadFile(f.get(), buf, n, &got, nullptr) && got == n;
+}
 
 // Byte-for-byte comparison of two files already known to have `size` bytes each, read in
 // blocks: with files of a few kilobytes, as most of a package is, plain reads cost Windows (and
@@ -38,13 +35,13 @@ struct ReadHandle {
 // different, so the file is copied again.
 bool same_content(const std::wstring& a, const std::wstring& b, unsigned long long size) {
     if (size == 0) return true;
-    ReadHandle fa(a), fb(b);
-    if (fa.file == INVALID_HANDLE_VALUE || fb.file == INVALID_HANDLE_VALUE) return false;
+    const kvr::ScopedFile fa = open_to_read(a), fb = open_to_read(b);
+    if (!fa || !fb) return false;
     constexpr DWORD kBlock = 256 * 1024;
     static std::vector<char> ba(kBlock), bb(kBlock);
     for (unsigned long long left = size; left > 0;) {
         const DWORD n = static_cast<DWORD>(left < kBlock ? left : kBlock);
-        if (!fa.read(ba.data(), n) || !fb.read(bb.data(), n) ||
+        if (!read_block(fa, ba.data(), n) || !read_block(fb, bb.data(), n) ||
             std::memcmp(ba.data(), bb.data(), n) != 0)
             return false;
         left -= n;
@@ -69,8 +66,8 @@ bool already_installed(const WIN32_FIND_DATAW& source, const std::wstring& src,
 
 void copy_tree(const std::string& from, const std::string& to) {
     WIN32_FIND_DATAW entry;
-    HANDLE find = FindFirstFileW(kvr::utf8_to_wide(from + "\\*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE) return;
+    const kvr::ScopedFind listing(FindFirstFileW(kvr::utf8_to_wide(from + "\\*").c_str(), &entry));
+    if (!listing) return;
     CreateDirectoryW(kvr::utf8_to_wide(to).c_str(), nullptr);
     int copied = 0;
     do {
@@ -93,8 +90,7 @@ void copy_tree(const std::string& from, const std::string& to) {
             log_line("could not install %s (%s)", log_safe(dst).c_str(),
                      kvr::error_text(error).c_str());
         }
-    } while (FindNextFileW(find, &entry));
-    FindClose(find);
+    } while (FindNextFileW(listing.get(), &entry));
     if (copied > 0) log_line("installed %d files into %s", copied, log_safe(to).c_str());
 }
 

@@ -1,5 +1,7 @@
 #include "launcher_core/livesplit/livesplit_client.h"
 
+#include "common/win32/scoped_handle.h"
+
 #include <optional>
 #include <vector>
 #include <winsock2.h>
@@ -47,48 +49,58 @@ bool connect_within(SOCKET s, DWORD ms, bool& timed_out) {
     return connected && ioctlsocket(s, FIONBIO, &blocking) == 0;
 }
 
-// One TCP connection to LiveSplit, with the socket library held for its lifetime. After a
-// receive has timed out the connection is in an undefined state (Winsock): it takes no further
-// command.
-struct Connection {
-    SOCKET s = INVALID_SOCKET;
+struct SocketCloser {
+    using Handle = SOCKET;
+    static Handle empty() { return INVALID_SOCKET; }
+    static void close(Handle h) { closesocket(h); }
+};
+
+// The socket library, held while it is used: every WSAStartup that succeeded gets its
+// WSACleanup.
+struct Winsock {
     bool started = false;
+    Winsock() {
+        WSADATA data;
+        started = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }
+    ~Winsock() {
+        if (started) WSACleanup();
+    }
+    Winsock(const Winsock&) = delete;
+    Winsock& operator=(const Winsock&) = delete;
+};
+
+// One TCP connection to LiveSplit. After a receive has timed out the connection is in an
+// undefined state (Winsock): it takes no further command.
+struct Connection {
+    Winsock winsock; // first: it outlives the socket
+    kvr::Scoped<SocketCloser> s;
     bool handshake_timed_out = false;
 
     Connection() {
-        WSADATA data;
-        started = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-        if (!started) return;
-        s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        if (s == INVALID_SOCKET) return;
+        if (!winsock.started) return;
+        s.reset(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+        if (!s) return;
         const DWORD ms = kReplyTimeoutMs;
-        setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&ms), sizeof ms);
-        setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&ms), sizeof ms);
-        if (!connect_within(s, kReplyTimeoutMs, handshake_timed_out)) close();
+        setsockopt(s.get(), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&ms), sizeof ms);
+        setsockopt(s.get(), SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&ms), sizeof ms);
+        if (!connect_within(s.get(), kReplyTimeoutMs, handshake_timed_out)) s.reset();
     }
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
-    ~Connection() {
-        close();
-        if (started) WSACleanup();
-    }
-    void close() {
-        if (s != INVALID_SOCKET) closesocket(s);
-        s = INVALID_SOCKET;
-    }
-    bool connected() const { return s != INVALID_SOCKET; }
+    void close() { s.reset(); }
+    bool connected() const { return static_cast<bool>(s); }
 
     // Sends the command with CR LF and reads its reply up to a line feed.
     LiveSplitReply exchange(const std::string& command, std::string& reply) {
         reply.clear();
         if (!connected()) return LiveSplitReply::none;
         const std::string line = command + "\r\n";
-        if (send(s, line.data(), static_cast<int>(line.size()), 0) != static_cast<int>(line.size()))
+        if (send(s.get(), line.data(), static_cast<int>(line.size()), 0) !=
+            static_cast<int>(line.size()))
             return LiveSplitReply::none;
         std::string got;
         while (got.size() < kMaxReplyBytes && got.find('\n') == std::string::npos) {
             char buf[kMaxReplyBytes];
-            const int n = recv(s, buf, static_cast<int>(kMaxReplyBytes - got.size()), 0);
+            const int n = recv(s.get(), buf, static_cast<int>(kMaxReplyBytes - got.size()), 0);
             if (n > 0) {
                 got.append(buf, static_cast<size_t>(n));
                 continue;

@@ -7,6 +7,7 @@
 
 #include "common/win32/files.h"
 #include "common/win32/process.h"
+#include "common/win32/win_error.h"
 
 #include <windows.h>
 
@@ -129,7 +130,8 @@ void fix_livesplit_layout(const std::string& livesplit_exe) {
     if (kvr::write_file_atomic(settings, fix.text))
         log_line("livesplit layout path fixed to %s", wanted.c_str());
     else
-        log_line("livesplit layout path could not be written to %s", settings.c_str());
+        log_line("livesplit layout path could not be written to %s (%s)",
+                 log_safe(settings).c_str(), kvr::last_error_text().c_str());
 }
 
 void livesplit_early_start(LauncherConfig& cfg) {

@@ -9,6 +9,7 @@
 #include "common/text.h"
 #include "common/win32/files.h"
 #include "common/win32/process.h"
+#include "common/win32/win_error.h"
 #include "common/win32/wide.h"
 
 #include <cstdio>
@@ -47,7 +48,7 @@ void keep_profile_token(const LauncherConfig& cfg, const std::string& token) {
     if (kvr::write_file_atomic(data_file(cfg, "profile_token.txt"), token))
         log_line("profile token saved");
     else
-        log_line("profile token could not be saved");
+        log_line("profile token could not be saved (%s)", kvr::last_error_text().c_str());
     if (profile_page_was_opened(cfg)) return;
     open_profile_page(cfg, token);
     log_line("opened profile page (first time)");

@@ -8,6 +8,7 @@
 #include "launcher_core/server/submit_request.h"
 
 #include "common/win32/files.h"
+#include "common/win32/win_error.h"
 
 #include <windows.h>
 
@@ -84,5 +85,6 @@ RunIo run_io(const LauncherConfig& cfg) {
     io.digest = [](std::string_view bytes) { return hex_digits(sha256_digest(bytes)); };
     io.now = local_time_now;
     io.log = [](const std::string& line) { log_line("%s", line.c_str()); };
+    io.why = kvr::last_error_text;
     return io;
 }

@@ -74,13 +74,16 @@ struct Road {
     }
     std::string ledger_path() const { return pending_file("ledger.txt"); }
     void log(const std::string& line) const { io.log(line); }
+    // " (<the system's reason>)" for a line about the file call that just failed.
+    std::string because() const { return " (" + log_safe(io.why()) + ")"; }
 
     void load_ledger() {
         const std::string path = ledger_path();
         const std::optional<std::string> text = io.read(path);
         if (!text && io.exists(path)) {
             ledger_readable = false;
-            log("run ledger could not be read: " + log_safe(path) + "; the queue waits");
+            log("run ledger could not be read: " + log_safe(path) + because() +
+                "; the queue waits");
             return;
         }
         ledger = parse_ledger(text.value_or(""));
@@ -152,9 +155,10 @@ bool archive_copy(const Road& r, const RunFile& f) {
 // One that could not be read has no copy to keep; its run is in the queue all the same.
 void consume(const Road& r, const RunFile& f) {
     if (!f.archived && f.text && !archive_copy(r, f))
-        r.log(format_text("failed to archive %s", f.name));
+        r.log(format_text("failed to archive %s", f.name) + r.because());
     if (!r.io.remove(f.path))
-        r.log("judged file could not be removed: " + log_safe(f.path) + " (not judged again)");
+        r.log("judged file could not be removed: " + log_safe(f.path) + r.because() +
+              "; it is not judged again");
 }
 
 // A file that holds a run judged before is not judged again: one that went to the queue is
@@ -268,7 +272,7 @@ std::string queue_run(Road& r, const std::string& payload, const std::vector<con
     r.ledger.push_back(line);
     if (!r.save_ledger() || !r.io.write(path, payload)) {
         r.ledger.pop_back();
-        r.log("pending could not be saved: " + log_safe(r.data_file("pending")));
+        r.log("pending could not be saved: " + log_safe(r.data_file("pending")) + r.because());
         r.log("run not queued, so not sent: it stays in " + stays_in);
         return {};
     }
@@ -374,12 +378,12 @@ void set_aside(const Road& r, const std::string& path, const std::string& why) {
     if (r.io.move(path, target))
         r.log(why + ", moved to " + log_safe(target));
     else
-        r.log(why + ", could not move " + log_safe(path));
+        r.log(why + ", could not move " + log_safe(path) + r.because());
 }
 
 void remove_sent(const Road& r, const std::string& path, Sent& s) {
     s.removed = r.io.remove(path);
-    if (!s.removed) r.log("pending sent but could not be removed: " + log_safe(path));
+    if (!s.removed) r.log("pending sent but could not be removed: " + log_safe(path) + r.because());
 }
 
 // Why an answer left the run waiting, in the words of the log lines.
@@ -537,7 +541,8 @@ bool archive_receipt(const RunPlaces& at, const RunIo& io) {
     const std::string copy =
         r.free_path(r.data_file("receipts"), archived_file_name("receipt", io.now()));
     const bool archived = io.write(copy, *receipt);
-    r.log(archived ? "receipt archived: " + log_safe(copy) : "failed to archive receipt");
+    r.log(archived ? "receipt archived: " + log_safe(copy)
+                   : "failed to archive receipt" + r.because());
     const std::string& text = *receipt;
     r.log("receipt summary: ending=" + summary_field(text, "\"ending\":", true) +
           " total=" + summary_field(text, "\"total\":", false) +

@@ -69,6 +69,8 @@ struct RunIo {
     std::function<std::string(std::string_view bytes)> digest;
     std::function<std::tm()> now;
     std::function<void(const std::string& line)> log;
+    // The system's reason for the write, removal or move that just failed, for its log line.
+    std::function<std::string()> why;
 };
 
 // What the judging takes from outside the run's files.

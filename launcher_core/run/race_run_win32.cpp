@@ -20,6 +20,7 @@
 #include "common/race_names.h"
 #include "common/win32/files.h"
 #include "common/win32/process.h"
+#include "common/win32/win_error.h"
 
 namespace {
 
@@ -92,7 +93,8 @@ void create_data_directories(const LauncherConfig& cfg) {
     kvr::create_directories(cfg.data + "\\receipts");
     // Every state file then fails silently on its own; one line says why they all do.
     if (!data_directory_writable(cfg))
-        log_line("WARNING: data directory not writable: %s", cfg.data.c_str());
+        log_line("WARNING: data directory not writable: %s (%s)", log_safe(cfg.data).c_str(),
+                 kvr::last_error_text().c_str());
 }
 
 // The overlay starts with both windows hidden, whatever the timer setting is.

@@ -1,6 +1,7 @@
 #include "launcher_core/server/http_client.h"
 
 #include "common/win32/files.h"
+#include "common/win32/scoped_handle.h"
 #include "common/win32/wide.h"
 
 #include <windows.h>
@@ -32,17 +33,12 @@ ULONGLONG time_left(ULONGLONG deadline) {
     return deadline > now ? deadline - now : 0;
 }
 
-// Closes a WinHTTP handle when the scope ends, on every path.
-struct InternetHandle {
-    HINTERNET h = nullptr;
-    explicit InternetHandle(HINTERNET handle) : h(handle) {}
-    InternetHandle(const InternetHandle&) = delete;
-    InternetHandle& operator=(const InternetHandle&) = delete;
-    ~InternetHandle() {
-        if (h) WinHttpCloseHandle(h);
-    }
-    explicit operator bool() const { return h != nullptr; }
+struct InternetCloser {
+    using Handle = HINTERNET;
+    static Handle empty() { return nullptr; }
+    static void close(Handle h) { WinHttpCloseHandle(h); }
 };
+using InternetHandle = kvr::Scoped<InternetCloser>;
 
 struct CrackedUrl {
     std::wstring host;
@@ -206,13 +202,13 @@ HttpProblem http_request(Exchange& x) {
     InternetHandle session(WinHttpOpen(L"KVR-Race-Launcher/1.0", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
                                        WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session) return HttpProblem::unreachable;
-    InternetHandle connection(WinHttpConnect(session.h, target.host.c_str(), target.port, 0));
+    InternetHandle connection(WinHttpConnect(session.get(), target.host.c_str(), target.port, 0));
     if (!connection) return HttpProblem::unreachable;
-    InternetHandle request(WinHttpOpenRequest(connection.h, x.verb, target.path.c_str(), nullptr,
-                                              WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
-                                              target.secure ? WINHTTP_FLAG_SECURE : 0));
-    if (!request || !refuse_redirects(request.h)) return HttpProblem::unreachable;
-    set_timeouts(request.h, x.deadline);
+    InternetHandle request(WinHttpOpenRequest(
+        connection.get(), x.verb, target.path.c_str(), nullptr, WINHTTP_NO_REFERER,
+        WINHTTP_DEFAULT_ACCEPT_TYPES, target.secure ? WINHTTP_FLAG_SECURE : 0));
+    if (!request || !refuse_redirects(request.get())) return HttpProblem::unreachable;
+    set_timeouts(request.get(), x.deadline);
 
     BOOL sent;
     // Every request names the player package, so the server's logs tell which one a player runs.
@@ -221,16 +217,17 @@ HttpProblem http_request(Exchange& x) {
         const std::string& json_body = *x.json_body;
         const DWORD len = static_cast<DWORD>(json_body.size());
         headers += L"Content-Type: application/json\r\n" + kvr::utf8_to_wide(x.extra_headers);
-        sent = WinHttpSendRequest(request.h, headers.c_str(), static_cast<DWORD>(-1L),
+        sent = WinHttpSendRequest(request.get(), headers.c_str(), static_cast<DWORD>(-1L),
                                   const_cast<char*>(json_body.data()), len, len, 0);
     } else {
-        sent = WinHttpSendRequest(request.h, headers.c_str(), static_cast<DWORD>(-1L),
+        sent = WinHttpSendRequest(request.get(), headers.c_str(), static_cast<DWORD>(-1L),
                                   WINHTTP_NO_REQUEST_DATA, 0, 0, 0);
     }
-    if (!sent || !WinHttpReceiveResponse(request.h, nullptr)) return failure_before_answer();
-    x.status = status_code(request.h);
+    if (!sent || !WinHttpReceiveResponse(request.get(), nullptr)) return failure_before_answer();
+    x.status = status_code(request.get());
     x.answered = true;
-    return read_body(request.h, std::min(GetTickCount64() + kBodyDeadlineMs, x.deadline), x.body);
+    return read_body(request.get(), std::min(GetTickCount64() + kBodyDeadlineMs, x.deadline),
+                     x.body);
 }
 
 DWORD WINAPI request_thread(void* param) {

@@ -3,6 +3,8 @@
 #include "launcher_core/base/log.h"
 #include "launcher_core/server/race_requests.h"
 
+#include "common/win32/scoped_handle.h"
+
 #include <windows.h>
 
 #include <bcrypt.h>
@@ -17,22 +19,29 @@ bool succeeded(NTSTATUS status) {
     return status >= 0;
 }
 
-// Closes the algorithm provider and the hash object on every path.
+struct AlgorithmCloser {
+    using Handle = BCRYPT_ALG_HANDLE;
+    static Handle empty() { return nullptr; }
+    static void close(Handle h) { BCryptCloseAlgorithmProvider(h, 0); }
+};
+struct HashCloser {
+    using Handle = BCRYPT_HASH_HANDLE;
+    static Handle empty() { return nullptr; }
+    static void close(Handle h) { BCryptDestroyHash(h); }
+};
+
+// The algorithm provider and a hash object of it; the hash is destroyed first.
 struct Sha256 {
-    BCRYPT_ALG_HANDLE alg = nullptr;
-    BCRYPT_HASH_HANDLE hash = nullptr;
+    kvr::Scoped<AlgorithmCloser> alg;
+    kvr::Scoped<HashCloser> hash;
     Sha256() {
-        if (!succeeded(BCryptOpenAlgorithmProvider(&alg, BCRYPT_SHA256_ALGORITHM, nullptr, 0)))
-            alg = nullptr;
+        BCRYPT_ALG_HANDLE a = nullptr;
+        if (!succeeded(BCryptOpenAlgorithmProvider(&a, BCRYPT_SHA256_ALGORITHM, nullptr, 0)))
+            return;
+        alg.reset(a);
         // A null object buffer of size 0 lets CNG keep the hash object itself (Windows 7 on).
-        else if (!succeeded(BCryptCreateHash(alg, &hash, nullptr, 0, nullptr, 0, 0)))
-            hash = nullptr;
-    }
-    Sha256(const Sha256&) = delete;
-    Sha256& operator=(const Sha256&) = delete;
-    ~Sha256() {
-        if (hash) BCryptDestroyHash(hash);
-        if (alg) BCryptCloseAlgorithmProvider(alg, 0);
+        BCRYPT_HASH_HANDLE h = nullptr;
+        if (succeeded(BCryptCreateHash(alg.get(), &h, nullptr, 0, nullptr, 0, 0))) hash.reset(h);
     }
 };
 
@@ -45,13 +54,13 @@ std::string sha256_digest(std::string_view data) {
     while (!data.empty()) {
         const ULONG piece = static_cast<ULONG>(std::min<size_t>(data.size(), 1u << 30));
         auto* bytes = reinterpret_cast<PUCHAR>(const_cast<char*>(data.data()));
-        if (!succeeded(BCryptHashData(sha.hash, bytes, piece, 0))) return {};
+        if (!succeeded(BCryptHashData(sha.hash.get(), bytes, piece, 0))) return {};
         data.remove_prefix(piece);
     }
     std::string digest(kSha256Bytes, '\0');
     // The output size must be the hash's size exactly.
-    if (!succeeded(
-            BCryptFinishHash(sha.hash, reinterpret_cast<PUCHAR>(digest.data()), kSha256Bytes, 0)))
+    if (!succeeded(BCryptFinishHash(sha.hash.get(), reinterpret_cast<PUCHAR>(digest.data()),
+                                    kSha256Bytes, 0)))
         return {};
     return digest;
 }

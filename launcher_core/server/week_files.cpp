@@ -33,7 +33,8 @@ std::string fetch_line(const WeekSyncIo& io, const WeekFile& f, bool& server_sil
         return format_text("%s: %.*s, using cached copy", f.file, static_cast<int>(wrong.size()),
                            wrong.data());
     if (!io.replace(f.file, a.body))
-        return format_text("%s: could not be written, cached copy kept", f.file);
+        return format_text("%s: could not be written (%s), cached copy kept", f.file,
+                           log_safe(io.why()).c_str());
     return format_text("%s updated from server", f.file);
 }
 
@@ -43,7 +44,8 @@ std::string seed_line(const WeekSyncIo& io) {
     const auto seed = week_seed(week);
     if (!seed) return "week.json holds no seed, rand_seed.txt left as it is";
     if (!io.replace("rand_seed.txt", *seed))
-        return "rand_seed.txt could not be written, the game keeps the seed it has";
+        return "rand_seed.txt could not be written (" + log_safe(io.why()) +
+               "), the game keeps the seed it has";
     return "weekly seed = " + log_safe(*seed);
 }
 

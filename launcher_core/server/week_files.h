@@ -26,6 +26,8 @@ struct WeekSyncIo {
     std::function<bool(std::string_view file, std::string& bytes)> read;
     std::function<bool(std::string_view file, std::string_view bytes)> replace;
     std::function<void(const std::string& line)> log;
+    // The system's reason for the write that just failed, for its log line.
+    std::function<std::string()> why;
 };
 
 void sync_week_files(const WeekSyncIo& io);

@@ -8,6 +8,9 @@
 
 #include "common/text.h"
 #include "common/win32/files.h"
+#include "common/win32/win_error.h"
+
+#include <windows.h>
 
 void sync_weekly_data(const LauncherConfig& cfg) {
     if (kvr::strip_trailing_slashes(cfg.server).empty()) {
@@ -33,5 +36,6 @@ void sync_weekly_data(const LauncherConfig& cfg) {
         return kvr::write_file_atomic(data_file(cfg, file), bytes);
     };
     io.log = [](const std::string& line) { log_line("%s", line.c_str()); };
+    io.why = kvr::last_error_text;
     sync_week_files(io);
 }

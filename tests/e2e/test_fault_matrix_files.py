@@ -2,6 +2,7 @@
 log held by another program, a queue holding damaged entries, and Chinese names with blanks in
 LOCALAPPDATA and in the player's folder. The run ends, says what was in the way, and the
 finished run is accepted or kept."""
+import re
 import subprocess
 from pathlib import Path
 
@@ -40,13 +41,14 @@ def test_read_only_data_directory_keeps_the_run_in_its_receipt_and_says_why(rig,
     run = rig.race()
     rig.check_ended(run, state_file=False)
     log = rig.log()
-    assert f"WARNING: data directory not writable: {winpath(rig.data)}\n" in log
+    # Each line about a file says the system's reason, in brackets.
+    assert f"WARNING: data directory not writable: {winpath(rig.data)} (" in log
     for name in WEEK_FILES:
-        assert f"{name}: could not be written, cached copy kept\n" in log
+        assert re.search(rf"{re.escape(name)}: could not be written \(.+\), cached copy kept\n", log)
         assert (rig.data / name).read_bytes() == cached[name]
-    assert "rand_seed.txt could not be written, the game keeps the seed it has" in log
-    assert "failed to archive receipt" in log
-    assert f"pending could not be saved: {winpath(rig.data)}\\pending\n" in log
+    assert re.search(r"rand_seed.txt could not be written \(.+\), the game keeps the seed", log)
+    assert "failed to archive receipt (" in log
+    assert f"pending could not be saved: {winpath(rig.data)}\\pending (" in log
     assert ("run not queued, so not sent: it stays in "
             f"{winpath(rig.player.receipt)}\n") in log
     assert "stage: upload failed, saving pending" in log and "pending saved" not in log
@@ -65,8 +67,9 @@ def test_log_held_by_another_program_leaves_every_line_on_the_console(rig, lock_
     locker.release()
     assert run.rc == 0
     lines = run.out.splitlines()
-    assert lines[:3] == START_LINES.splitlines() + [
-        "launcher.log could not be opened, lines go to the console only"]
+    assert lines[:2] == START_LINES.splitlines()
+    assert re.fullmatch(r"launcher.log could not be opened \(.+\), lines go to the console only",
+                        lines[2])
     assert "stage: upload done (ok=1)\n" in run.out and DONE + "\n" in run.out
     assert log_file.read_bytes() == b"earlier run\r\n"
     assert any(rig.run_id.encode() in body for body in rig.accepted_bodies())

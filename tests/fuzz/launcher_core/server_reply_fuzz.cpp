@@ -39,6 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     };
     io.replace = [](std::string_view, std::string_view) { return true; };
     io.log = [](const std::string& line) { FUZZ_CHECK(is_one_log_line(line)); };
+    io.why = [] { return std::string("Access is denied."); };
     sync_week_files(io);
     return 0;
 }

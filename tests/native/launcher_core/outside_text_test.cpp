@@ -150,6 +150,7 @@ TEST(WeekFiles, AWriteThatFailsKeepsTheCachedCopyAndSaysSo) {
         return true;
     };
     io.log = [&](const std::string& line) { log.push_back(line); };
+    io.why = [] { return std::string("Access is denied."); };
     sync_week_files(io);
     EXPECT_EQ(disk["week.json"], "{\"seed\":\"42\"}");
     EXPECT_EQ(disk["rand_seed.txt"], "41");
@@ -157,10 +158,11 @@ TEST(WeekFiles, AWriteThatFailsKeepsTheCachedCopyAndSaysSo) {
     EXPECT_EQ(disk["board.txt"], "[]");
     EXPECT_EQ(log, (std::vector<std::string>{
                        "week.json updated from server",
-                       "rand_seed.txt could not be written, the game keeps the seed it has",
+                       "rand_seed.txt could not be written (Access is denied.), the game keeps the "
+                       "seed it has",
                        "leaderboard.json updated from server", "board_data.txt updated from server",
                        "board_en.txt updated from server", "board.txt updated from server",
-                       "board.tsv: could not be written, cached copy kept"}));
+                       "board.tsv: could not be written (Access is denied.), cached copy kept"}));
 }
 
 TEST(WeekFiles, TheSyncKeepsTheCachedCopyForAnErrorPageOrAnErrorStatus) {
@@ -184,6 +186,7 @@ TEST(WeekFiles, TheSyncKeepsTheCachedCopyForAnErrorPageOrAnErrorStatus) {
         return true;
     };
     io.log = [&](const std::string& line) { log.push_back(line); };
+    io.why = [] { return std::string("Access is denied."); };
     sync_week_files(io);
     EXPECT_EQ(written, (std::vector<std::string>{"rand_seed.txt", "board_en.txt", "board.txt",
                                                  "board.tsv"}));

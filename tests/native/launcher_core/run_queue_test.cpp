@@ -129,6 +129,7 @@ RunIo io_of(World& w) {
         return t;
     };
     io.log = [&w](const std::string& line) { w.log.push_back(line); };
+    io.why = [] { return std::string("Access is denied."); };
     return io;
 }
 
