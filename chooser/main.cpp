@@ -104,19 +104,12 @@ LRESULT CALLBACK chooser_window_proc(HWND window, UINT message, WPARAM wparam, L
     case WM_TIMER:
         if (wparam == kAnimationTimer) on_tick(window, *c);
         return 0;
-    case WM_DPICHANGED:
-        kvr::ui::refit_card(window, kRow, kvr::ui::kChooserFrame.radius, wparam, lparam);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_PAINT:
         on_paint(window, *c);
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
     }
-    return DefWindowProcW(window, message, wparam, lparam);
+    return kvr::ui::card_default_proc(window, message, wparam, lparam, kRow,
+                                      kvr::ui::kChooserFrame.radius, kvr::ui::OnDestroy::quit);
 }
 
 } // namespace

@@ -93,8 +93,6 @@ LRESULT CALLBACK board_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     case WM_PAINT:
         on_paint(window, *w);
         return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_TIMER:
         if (wparam == kBoardAnimationTimer) on_tick(window, *w);
         return 0;
@@ -115,11 +113,9 @@ LRESULT CALLBACK board_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     case WM_MOUSEWHEEL:
         on_wheel(window, *o, wparam);
         return 0;
-    case WM_DPICHANGED:
-        kvr::ui::refit_card(window, kRow, kvr::ui::kBoardFrame.radius, wparam, lparam);
-        return 0;
     }
-    return DefWindowProcW(window, message, wparam, lparam);
+    return kvr::ui::card_default_proc(window, message, wparam, lparam, kRow,
+                                      kvr::ui::kBoardFrame.radius, kvr::ui::OnDestroy::stay);
 }
 
 } // namespace

@@ -62,16 +62,12 @@ LRESULT CALLBACK timer_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     case WM_PAINT:
         on_paint(window, *w);
         return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_TIMER:
         if (wparam == kTimerRefreshTimer) on_refresh(window, *w);
         return 0;
-    case WM_DPICHANGED:
-        kvr::ui::refit_card(window, kRow, kvr::ui::kTimerFrame.radius, wparam, lparam);
-        return 0;
     }
-    return DefWindowProcW(window, message, wparam, lparam);
+    return kvr::ui::card_default_proc(window, message, wparam, lparam, kRow,
+                                      kvr::ui::kTimerFrame.radius, kvr::ui::OnDestroy::stay);
 }
 
 } // namespace

@@ -59,17 +59,9 @@ LRESULT CALLBACK start_window_proc(HWND window, UINT message, WPARAM wparam, LPA
         if (!s) break;
         on_paint(window, *s);
         return 0;
-    case WM_ERASEBKGND:
-        return 1; // the buffered paint covers every pixel
-    case WM_DPICHANGED:
-        kvr::ui::refit_card(window, kvr::ui::kStartWindow, kvr::ui::kStartFrame.radius, wparam,
-                            lparam);
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
     }
-    return DefWindowProcW(window, message, wparam, lparam);
+    return kvr::ui::card_default_proc(window, message, wparam, lparam, kvr::ui::kStartWindow,
+                                      kvr::ui::kStartFrame.radius, kvr::ui::OnDestroy::quit);
 }
 
 } // namespace
