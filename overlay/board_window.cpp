@@ -1,5 +1,7 @@
 // The leaderboard board: a large card shown while board.toggle asks for it. Clicks switch tabs,
 // the wheel scrolls, and a 16 ms tick runs the slide, the ring and the sparks, shown or not.
+#include "overlay/board_window.h"
+
 #include "overlay/overlay_app.h"
 #include "overlay/overlay_paint.h"
 #include "ui_kit/animation_steps.h"

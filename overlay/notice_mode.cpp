@@ -1,6 +1,8 @@
 // Notice mode: one card telling the player which difficulty was registered. It never takes the
 // focus and goes once the game runs, or after three minutes.
-#include "overlay/overlay_app.h"
+#include "overlay/notice_mode.h"
+
+#include "overlay/game_process.h"
 #include "overlay/overlay_paint.h"
 #include "ui_kit/kit.h"
 

@@ -1,5 +1,7 @@
 // The timer strip: a click-through card at the top of the screen. The worker parses timer.txt;
 // this window only runs the clock on between file updates and draws it.
+#include "overlay/timer_window.h"
+
 #include "overlay/overlay_app.h"
 #include "overlay/overlay_paint.h"
 #include "ui_kit/frame_render.h"
