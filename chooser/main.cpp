@@ -3,6 +3,7 @@
 #include "chooser/chooser_model.h"
 #include "chooser/chooser_paint.h"
 
+#include "common/race_names.h"
 #include "common/win32/files.h"
 #include "ui_kit/animation_steps.h"
 #include "ui_kit/frame_render.h"
@@ -118,7 +119,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     ChooserWindow c;
     // Resolved (and created, parents included) before the card shows, so a confirmed choice
     // always has somewhere to go.
-    c.choice_path = kvr::ui::data_path("choice.txt");
+    c.choice_path = kvr::ui::data_path(kvr::race::kChoice);
 
     kvr::ui::enable_dpi_awareness();
     const ULONG_PTR gdiplus = kvr::ui::start_gdiplus();

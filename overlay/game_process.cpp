@@ -1,14 +1,9 @@
 #include "overlay/game_process.h"
 
+#include "common/race_names.h"
 #include "common/win32/process.h"
 
 #include <windows.h>
-
-namespace {
-
-constexpr wchar_t kGameExe[] = L"Hollowmaze-Win64-Shipping.exe";
-
-} // namespace
 
 // Once the game is found its process is held open: asking whether it has ended is far cheaper
 // than a snapshot of every process, which under Wine reads /proc for every thread on the machine.
@@ -19,7 +14,7 @@ bool game_running() {
         CloseHandle(game);
         game = nullptr;
     }
-    const unsigned long pid = kvr::find_process_by_name(kGameExe);
+    const unsigned long pid = kvr::find_process_by_name(kvr::race::kGameExeWide);
     if (pid == 0) return false;
     game = OpenProcess(SYNCHRONIZE, FALSE, pid);
     return true;

@@ -4,6 +4,7 @@
 #include "start_window/launch_progress.h"
 #include "start_window/start_card_paint.h"
 
+#include "common/race_names.h"
 #include "common/win32/core_mark.h"
 #include "common/win32/files.h"
 #include "ui_kit/data_dir_rule.h"
@@ -69,14 +70,15 @@ LRESULT CALLBACK start_window_proc(HWND window, UINT message, WPARAM wparam, LPA
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     StartWindow s;
     const std::wstring program_dir = kvr::ui::utf8_to_wide(kvr::module_directory());
-    s.state_path = kvr::ui::path_in(kvr::ui::data_dir_wide(), L"launch.state");
+    s.state_path =
+        kvr::ui::path_in(kvr::ui::data_dir_wide(), kvr::ui::utf8_to_wide(kvr::race::kLaunchState));
     if (kvr::core_mark_held()) {
         // A race run is already under way (the player started us again): the card follows it.
         // A second core would do nothing, and "checking" would hide the stage the run is at.
         s.core_started = true;
     } else {
         // A word left by an earlier run must not close the new card.
-        kvr::write_file(kvr::wide_to_utf8(s.state_path), "checking");
+        kvr::write_file(kvr::wide_to_utf8(s.state_path), kvr::race::kChecking);
         s.core_started = start_core_hidden(program_dir + L"kvr_launcher_core.exe");
     }
 
