@@ -34,6 +34,17 @@ def winpath(p) -> str:
     return "Z:" + str(Path(p).resolve()).replace("/", "\\")
 
 
+def chinese_locale() -> dict:
+    """A zh_CN.UTF-8 locale of our own: Wine then runs with the GBK ANSI code page (936)."""
+    locales = BUILD / "locales"
+    if not (locales / "zh_CN.UTF-8").is_dir():
+        locales.mkdir(exist_ok=True)
+        subprocess.run(["localedef", "-i", "zh_CN", "-f", "UTF-8", str(locales / "zh_CN.UTF-8")],
+                       check=False, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+    return {"LOCPATH": str(locales), "LC_ALL": "zh_CN.UTF-8", "LANG": "zh_CN.UTF-8"}
+
+
 def wine_env(extra=None) -> dict:
     env = dict(os.environ)
     env.update({
