@@ -1,6 +1,6 @@
 """Finding Steam, the game and the player's Steam name, and starting the game through Steam or
 directly, run for real under Wine against the fake Steam and the fake game."""
-from conftest import chinese_locale, read_text, wait_for, winpath
+from harness import chinese_locale, read_text, wait_for, winpath
 from steam_fixtures import Account, make_mod_package, steam_pc  # noqa: F401
 
 

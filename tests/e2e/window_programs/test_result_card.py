@@ -7,7 +7,7 @@ import pytest
 
 from card_windows import (Backdrop, click, dark_pixels, exited_within, press_key,
                           require_display, screenshot, screenshot_until, stop, window_rect)
-from conftest import Wine, find_exe, winpath
+from harness import Wine, find_exe, winpath
 
 CLASS = "KVRResultWindow"
 

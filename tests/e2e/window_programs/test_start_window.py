@@ -7,7 +7,7 @@ import pytest
 
 from card_windows import (Backdrop, changed_pixels, text_width, dark_pixels, exited_within,
                           require_display, screenshot_until, stop, wait_until_content, window_rect)
-from conftest import BUILD, Wine, find_exe, read_text, wait_for, winpath
+from harness import BUILD, Wine, find_exe, read_text, wait_for, winpath
 
 CLASS = "KVRStartWindow"
 
