@@ -84,7 +84,7 @@ def test_upload_mode_success_saves_token_and_opens_profile_once(player, race_ser
 
     # One longer than the next start reads back is not taken; the saved one stays.
     race_server.accept(token="k" * 300)
-    player.receipt.write_text(receipt_text(), encoding="utf-8")
+    player.receipt.write_text(receipt_text(extra='"run_id":"third",'), encoding="utf-8")
     assert player.upload().rc == 0
     assert (player.data / "profile_token.txt").read_bytes() == b"tok 2/+"
     assert "profile token ignored: 300 bytes, longer than 255 (the saved one stays)" in player.log()
