@@ -16,9 +16,16 @@ build=build/fuzz
 mkdir -p "$build"
 exec 9>"$build/.build-lock"
 flock 9
-CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKVR_FUZZ=ON -DKVR_SANITIZE=OFF >/dev/null
-cmake --build "$build" --target kvr_fuzz_targets -j2 >/dev/null
+# Quiet when it builds; what went wrong when it does not (a target that stopped compiling must not
+# pass for a run that found nothing).
+built=$build/build.log
+if ! { CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+           -DKVR_FUZZ=ON -DKVR_SANITIZE=OFF &&
+       cmake --build "$build" --target kvr_fuzz_targets -j2; } >"$built" 2>&1; then
+    echo "fuzz targets do not build:" >&2
+    grep -E 'error|Error' "$built" | head -n 20 >&2
+    exit 1
+fi
 flock -u 9
 
 mkdir -p "$build/runs"

@@ -70,13 +70,14 @@ bool carried_whole(std::string_view s) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
     UploadOutcome outcome;
-    outcome.result = static_cast<UploadResult>(in.ConsumeIntegralInRange<int>(0, 8));
+    outcome.result = static_cast<UploadResult>(
+        in.ConsumeIntegralInRange<int>(0, static_cast<int>(UploadResult::accepted)));
     outcome.total = in.ConsumeRandomLengthString(80);
     outcome.difficulty = in.ConsumeRandomLengthString(12);
     outcome.ending = in.ConsumeRandomLengthString(8);
     outcome.rank = in.ConsumeIntegral<int>();
     outcome.points = in.ConsumeIntegral<int>();
-    outcome.payload = in.ConsumeBool() ? "{}" : "";
+    outcome.entry = in.ConsumeBool() ? "C:\\data\\pending\\p_20261209_101500.json" : "";
     outcome.error = parse_submit_reply(in.ConsumeRemainingBytesAsString()).error;
 
     const FinalReportPlan plan = plan_final_report(outcome);
