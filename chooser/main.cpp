@@ -3,6 +3,7 @@
 #include "chooser/chooser_model.h"
 #include "chooser/chooser_paint.h"
 
+#include "common/race_names.h"
 #include "common/win32/files.h"
 #include "ui_kit/animation_steps.h"
 #include "ui_kit/frame_render.h"
@@ -104,19 +105,12 @@ LRESULT CALLBACK chooser_window_proc(HWND window, UINT message, WPARAM wparam, L
     case WM_TIMER:
         if (wparam == kAnimationTimer) on_tick(window, *c);
         return 0;
-    case WM_DPICHANGED:
-        kvr::ui::refit_card(window, kRow, kvr::ui::kChooserFrame.radius, wparam, lparam);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_PAINT:
         on_paint(window, *c);
         return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
     }
-    return DefWindowProcW(window, message, wparam, lparam);
+    return kvr::ui::card_default_proc(window, message, wparam, lparam, kRow,
+                                      kvr::ui::kChooserFrame.radius, kvr::ui::OnDestroy::quit);
 }
 
 } // namespace
@@ -125,7 +119,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     ChooserWindow c;
     // Resolved (and created, parents included) before the card shows, so a confirmed choice
     // always has somewhere to go.
-    c.choice_path = kvr::ui::data_path("choice.txt");
+    c.choice_path = kvr::ui::data_path(kvr::race::kChoice);
 
     kvr::ui::enable_dpi_awareness();
     const ULONG_PTR gdiplus = kvr::ui::start_gdiplus();

@@ -74,7 +74,7 @@ function(kvr_add_gtest name)
     endif()
 endfunction()
 
-# kvr_add_e2e(name FILE tests/e2e/test_x.py [RESOURCE_LOCK ...] [TIMEOUT s])
+# kvr_add_e2e(name FILE tests/e2e/<folder>/test_x.py [RESOURCE_LOCK ...] [TIMEOUT s])
 # One pytest file under Wine against the real programs of this build tree.
 # Debian's python3 carries pytest (python3-pytest); a python earlier on PATH may not.
 if(NOT KVR_MOD_ONLY)

@@ -1,5 +1,7 @@
 // The leaderboard board: a large card shown while board.toggle asks for it. Clicks switch tabs,
 // the wheel scrolls, and a 16 ms tick runs the slide, the ring and the sparks, shown or not.
+#include "overlay/board_window.h"
+
 #include "overlay/overlay_app.h"
 #include "overlay/overlay_paint.h"
 #include "ui_kit/animation_steps.h"
@@ -93,8 +95,6 @@ LRESULT CALLBACK board_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     case WM_PAINT:
         on_paint(window, *w);
         return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_TIMER:
         if (wparam == kBoardAnimationTimer) on_tick(window, *w);
         return 0;
@@ -115,11 +115,9 @@ LRESULT CALLBACK board_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     case WM_MOUSEWHEEL:
         on_wheel(window, *o, wparam);
         return 0;
-    case WM_DPICHANGED:
-        kvr::ui::refit_card(window, kRow, kvr::ui::kBoardFrame.radius, wparam, lparam);
-        return 0;
     }
-    return DefWindowProcW(window, message, wparam, lparam);
+    return kvr::ui::card_default_proc(window, message, wparam, lparam, kRow,
+                                      kvr::ui::kBoardFrame.radius, kvr::ui::OnDestroy::stay);
 }
 
 } // namespace

@@ -1,7 +1,11 @@
 // kvr_overlay: the race timer strip and the leaderboard board over the game, or, with
 // "--notice <text>", a one-off card naming the registered difficulty. It ends by itself once
 // the game has come and gone.
+#include "overlay/board_window.h"
+#include "overlay/notice_mode.h"
 #include "overlay/overlay_app.h"
+#include "overlay/overlay_worker.h"
+#include "overlay/timer_window.h"
 #include "ui_kit/kit.h"
 
 #include <shellapi.h>

@@ -1,6 +1,8 @@
 // Notice mode: one card telling the player which difficulty was registered. It never takes the
 // focus and goes once the game runs, or after three minutes.
-#include "overlay/overlay_app.h"
+#include "overlay/notice_mode.h"
+
+#include "overlay/game_process.h"
 #include "overlay/overlay_paint.h"
 #include "ui_kit/kit.h"
 
@@ -19,14 +21,9 @@ LRESULT CALLBACK notice_window_proc(HWND window, UINT message, WPARAM wparam, LP
                                     paint_notice_card(g, width, height, *text);
                                 });
         return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_DPICHANGED:
-        kvr::ui::refit_card(window, kvr::ui::kNoticeWindow, kvr::ui::kNoticeFrame.radius, wparam,
-                            lparam);
-        return 0;
     }
-    return DefWindowProcW(window, message, wparam, lparam);
+    return kvr::ui::card_default_proc(window, message, wparam, lparam, kvr::ui::kNoticeWindow,
+                                      kvr::ui::kNoticeFrame.radius, kvr::ui::OnDestroy::stay);
 }
 
 void pump_messages() {

@@ -1,7 +1,10 @@
 // The worker thread: follows timer.txt, the board files and board.toggle (each change is seen
 // within 120 ms), and the game process about once a second.
+#include "overlay/overlay_worker.h"
+
 #include "common/win32/files.h"
 #include "common/win32/wide.h"
+#include "overlay/game_process.h"
 #include "overlay/game_watch.h"
 #include "overlay/overlay_app.h"
 #include "ui_kit/data_files.h"

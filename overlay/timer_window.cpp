@@ -1,5 +1,7 @@
 // The timer strip: a click-through card at the top of the screen. The worker parses timer.txt;
 // this window only runs the clock on between file updates and draws it.
+#include "overlay/timer_window.h"
+
 #include "overlay/overlay_app.h"
 #include "overlay/overlay_paint.h"
 #include "ui_kit/frame_render.h"
@@ -62,16 +64,12 @@ LRESULT CALLBACK timer_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     case WM_PAINT:
         on_paint(window, *w);
         return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_TIMER:
         if (wparam == kTimerRefreshTimer) on_refresh(window, *w);
         return 0;
-    case WM_DPICHANGED:
-        kvr::ui::refit_card(window, kRow, kvr::ui::kTimerFrame.radius, wparam, lparam);
-        return 0;
     }
-    return DefWindowProcW(window, message, wparam, lparam);
+    return kvr::ui::card_default_proc(window, message, wparam, lparam, kRow,
+                                      kvr::ui::kTimerFrame.radius, kvr::ui::OnDestroy::stay);
 }
 
 } // namespace

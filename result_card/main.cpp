@@ -81,8 +81,6 @@ LRESULT CALLBACK result_window_proc(HWND window, UINT message, WPARAM wparam, LP
     case WM_PAINT:
         on_paint(window, *s);
         return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_LBUTTONUP:
         on_dismiss(window, *s);
         return 0;
@@ -90,14 +88,9 @@ LRESULT CALLBACK result_window_proc(HWND window, UINT message, WPARAM wparam, LP
         if (wparam == VK_ESCAPE || wparam == VK_RETURN || wparam == VK_SPACE)
             on_dismiss(window, *s);
         return 0;
-    case WM_DPICHANGED:
-        kvr::ui::refit_card(window, s->row(), kvr::ui::kResultFrame.radius, wparam, lparam);
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
     }
-    return DefWindowProcW(window, message, wparam, lparam);
+    return kvr::ui::card_default_proc(window, message, wparam, lparam, s->row(),
+                                      kvr::ui::kResultFrame.radius, kvr::ui::OnDestroy::quit);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "result_card/result_view.h"
 
+#include "common/race_names.h"
 #include "common/text.h"
 #include "ui_kit/race_time.h"
 
@@ -67,7 +68,7 @@ FinalCardText final_card_text(const ResultOptions& o) {
 
 bool upload_finished(std::string_view state_content) {
     const std::string word = kvr::trim(state_content);
-    return word == "done" || word == "fail";
+    return word == kvr::race::kDone || word == kvr::race::kFail;
 }
 
 int seconds_left(std::uint64_t elapsed_ms, int total_seconds) {

@@ -49,7 +49,11 @@ measure() {
     tr -d '\r' <"$logs/$name.$platform.log" |
         sed -n "s/^KVR_BENCH \([^ ]*\) \([^ ]*\)\$/KVR_BENCH $platform.\1 \2/p" >>"$figures"
 }
-built() { find "$1" -name "$2" -type f -not -path '*wineprefix*' 2>/dev/null | head -n 1; }
+# The newest program of that name: a tree built before a benchmark moved still holds the old one.
+built() {
+    find "$1" -name "$2" -type f -not -path '*wineprefix*' -printf '%T@ %p\n' 2>/dev/null |
+        sort -rn | head -n 1 | cut -d' ' -f2-
+}
 
 # ---- native -------------------------------------------------------------------------------------
 measure native rand "$(built build/bench rand_mod_bench)"

@@ -28,7 +28,7 @@ python=/usr/bin/python3
 if [ -z "${KVR_ISOLATED:-}" ]; then
     rm -rf "$out" && mkdir -p "$out"
     if [ -n "${KVR_CHECK_SERVER:-}" ]; then
-        "$python" tests/e2e/package_check.py --ask-server "$KVR_CHECK_SERVER" >"$out/server.txt"
+        "$python" tests/e2e/fixtures/package_check.py --ask-server "$KVR_CHECK_SERVER" >"$out/server.txt"
     fi
 fi
 . scripts/setup-and-isolate.sh
@@ -41,6 +41,6 @@ export KVR_WINEPREFIX="$out/wineprefix" KVR_WIN_BUILD="$root/build/win64" KVR_SO
 . scripts/wine-session.sh "${KVR_CHECK_DISPLAY:-99}" "$out/xvfb.log"
 server_report=()
 [ -f "$out/server.txt" ] && server_report=(--server-report "$out/server.txt")
-"$python" tests/e2e/package_check.py --zip "$KVR_CHECK_ZIP" --out "$out" "${server_report[@]}" \
+"$python" tests/e2e/fixtures/package_check.py --zip "$KVR_CHECK_ZIP" --out "$out" "${server_report[@]}" \
     | tee "$out/report.txt"
 exit "${PIPESTATUS[0]}"

@@ -15,7 +15,7 @@ cmake --build --preset win64
 
 # The package as an organiser builds it, with placeholder loader and script files.
 rm -rf "$out" && mkdir -p "$out"
-organiser=$("$python" tests/e2e/player_race.py --organiser-files "$out/organiser")
+organiser=$("$python" tests/e2e/fixtures/player_race.py --organiser-files "$out/organiser")
 # shellcheck disable=SC2086
 cmake --preset win64 $organiser >/dev/null
 cmake --build --preset win64 --target package >/dev/null
@@ -27,4 +27,4 @@ cmake --preset win64 -DKVR_UE4SS_DIR= -DKVR_WEEKLY_MOD_DIR= -DKVR_SPLITS_FILE= >
 . scripts/wine-session.sh "${KVR_DEMO_DISPLAY:-98}" "$out/xvfb.log"
 
 export KVR_WIN_BUILD="$root/build/win64" KVR_SOURCE_DIR="$root"
-"$python" tests/e2e/player_race.py --package "$out/$(basename "$package")" --out "$out"
+"$python" tests/e2e/fixtures/player_race.py --package "$out/$(basename "$package")" --out "$out"

@@ -4,6 +4,7 @@
 #include "start_window/launch_progress.h"
 #include "start_window/start_card_paint.h"
 
+#include "common/race_names.h"
 #include "common/win32/core_mark.h"
 #include "common/win32/files.h"
 #include "ui_kit/data_dir_rule.h"
@@ -59,17 +60,9 @@ LRESULT CALLBACK start_window_proc(HWND window, UINT message, WPARAM wparam, LPA
         if (!s) break;
         on_paint(window, *s);
         return 0;
-    case WM_ERASEBKGND:
-        return 1; // the buffered paint covers every pixel
-    case WM_DPICHANGED:
-        kvr::ui::refit_card(window, kvr::ui::kStartWindow, kvr::ui::kStartFrame.radius, wparam,
-                            lparam);
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
     }
-    return DefWindowProcW(window, message, wparam, lparam);
+    return kvr::ui::card_default_proc(window, message, wparam, lparam, kvr::ui::kStartWindow,
+                                      kvr::ui::kStartFrame.radius, kvr::ui::OnDestroy::quit);
 }
 
 } // namespace
@@ -77,14 +70,15 @@ LRESULT CALLBACK start_window_proc(HWND window, UINT message, WPARAM wparam, LPA
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     StartWindow s;
     const std::wstring program_dir = kvr::ui::utf8_to_wide(kvr::module_directory());
-    s.state_path = kvr::ui::path_in(kvr::ui::data_dir_wide(), L"launch.state");
+    s.state_path =
+        kvr::ui::path_in(kvr::ui::data_dir_wide(), kvr::ui::utf8_to_wide(kvr::race::kLaunchState));
     if (kvr::core_mark_held()) {
         // A race run is already under way (the player started us again): the card follows it.
         // A second core would do nothing, and "checking" would hide the stage the run is at.
         s.core_started = true;
     } else {
         // A word left by an earlier run must not close the new card.
-        kvr::write_file(kvr::wide_to_utf8(s.state_path), "checking");
+        kvr::write_file(kvr::wide_to_utf8(s.state_path), kvr::race::kChecking);
         s.core_started = start_core_hidden(program_dir + L"kvr_launcher_core.exe");
     }
 

@@ -73,6 +73,16 @@ void fit_card(HWND window, const WindowSpec& row, float corner_radius, int dpi,
     round_corners(window, p.width, p.height, corner_radius * scale);
 }
 
+// WM_DPICHANGED: the new DPI in wparam's low word, the suggested window rectangle in lparam.
+void refit_card(HWND window, const WindowSpec& row, float corner_radius, WPARAM wparam,
+                LPARAM lparam) {
+    const auto* suggested = reinterpret_cast<const RECT*>(lparam);
+    HMONITOR monitor = suggested ? MonitorFromRect(suggested, MONITOR_DEFAULTTONEAREST)
+                                 : MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY);
+    fit_card(window, row, corner_radius, LOWORD(wparam), work_area_of(monitor));
+    request_repaint(window);
+}
+
 } // namespace
 
 HWND create_card_window(const WindowSpec& row, float corner_radius, WNDPROC proc, void* state,
@@ -92,13 +102,20 @@ HWND create_card_window(const WindowSpec& row, float corner_radius, WNDPROC proc
     return w;
 }
 
-void refit_card(HWND window, const WindowSpec& row, float corner_radius, WPARAM wparam,
-                LPARAM lparam) {
-    const auto* suggested = reinterpret_cast<const RECT*>(lparam);
-    HMONITOR monitor = suggested ? MonitorFromRect(suggested, MONITOR_DEFAULTTONEAREST)
-                                 : MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY);
-    fit_card(window, row, corner_radius, LOWORD(wparam), work_area_of(monitor));
-    request_repaint(window);
+LRESULT card_default_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                          const WindowSpec& row, float corner_radius, OnDestroy on_destroy) {
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_DPICHANGED:
+        refit_card(window, row, corner_radius, wparam, lparam);
+        return 0;
+    case WM_DESTROY:
+        if (on_destroy == OnDestroy::stay) break;
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wparam, lparam);
 }
 
 float card_scale_of(HWND window, const WindowSpec& row) {

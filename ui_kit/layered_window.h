@@ -16,10 +16,19 @@ namespace kvr::ui {
 HWND create_card_window(const WindowSpec& row, float corner_radius, WNDPROC proc, void* state,
                         UINT class_style = 0);
 
-// WM_DPICHANGED (the player changed the display scale, or the card went to another monitor):
-// the card is sized and placed again for the new DPI on the monitor the system suggests.
-void refit_card(HWND window, const WindowSpec& row, float corner_radius, WPARAM wparam,
-                LPARAM lparam);
+// Whether destroying the card ends its thread's message loop: it does for a program that ends
+// with its card; the overlay's cards are never destroyed, its loops end by other means.
+enum class OnDestroy { quit, stay };
+
+// The end of every card's window procedure: the messages every card answers alike, then the
+// default window procedure for the rest.
+// - WM_ERASEBKGND is answered without erasing: the card's paint covers every pixel, and an
+//   erase before it would flash.
+// - WM_DPICHANGED (the player changed the display scale, or the card went to another monitor):
+//   the card is sized and placed again for the new DPI on the monitor the system suggests.
+// - WM_DESTROY posts WM_QUIT with OnDestroy::quit.
+LRESULT card_default_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                          const WindowSpec& row, float corner_radius, OnDestroy on_destroy);
 
 // How many window pixels one layout pixel of the card takes, from the window's size.
 float card_scale_of(HWND window, const WindowSpec& row);

@@ -17,9 +17,9 @@ import sys
 import time
 from pathlib import Path
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e" / "fixtures"))
 
-from conftest import Wine, find_exe  # noqa: E402
+from harness import Wine, find_exe  # noqa: E402
 from player_race import PlayerRace  # noqa: E402
 
 

@@ -8,7 +8,7 @@ import signal
 
 import pytest
 
-from conftest import read_text, wait_for
+from harness import read_text, wait_for
 from fault_rig import rig  # noqa: F401
 from peer_fixtures import livesplit, race_server, receipt_text  # noqa: F401
 from steam_fixtures import end_fake_games, steam_pc  # noqa: F401

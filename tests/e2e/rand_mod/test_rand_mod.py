@@ -9,7 +9,7 @@ import shutil
 import subprocess
 from pathlib import Path
 
-from conftest import BUILD, find_exe, read_text, wait_for, winpath
+from harness import BUILD, find_exe, read_text, wait_for, winpath
 
 GAME = "Hollowmaze-Win64-Shipping.exe"
 MASK = 0xFFFFFFFF

@@ -8,9 +8,9 @@ import sys
 import zipfile
 from pathlib import Path
 
-from conftest import BUILD, package_version, read_text
+from harness import BUILD, package_version, read_text
 
-CHECK = Path(__file__).resolve().parent / "package_check.py"
+CHECK = Path(__file__).resolve().parents[1] / "fixtures" / "package_check.py"
 RAND_TESTS = BUILD / "tests" / "win" / "rand_mod"
 
 

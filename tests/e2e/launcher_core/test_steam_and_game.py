@@ -1,11 +1,7 @@
 """Finding Steam, the game and the player's Steam name, and starting the game through Steam or
 directly, run for real under Wine against the fake Steam and the fake game."""
-import subprocess
-
-from conftest import BUILD, read_text, wait_for, winpath
+from harness import chinese_locale, read_text, wait_for, winpath
 from steam_fixtures import Account, make_mod_package, steam_pc  # noqa: F401
-
-LOCALES = BUILD / "locales"
 
 
 def core(player_dir):
@@ -76,16 +72,6 @@ def test_library_on_a_chinese_path_and_detect_prints_the_most_recent_persona(
     assert r.rc == 0
     assert 'steam persona: Ev"il\\ 名字\n' in r.out
     assert log_of(player_dir).endswith('detected persona bytes: Ev"il\\ 名字\n')
-
-
-def chinese_locale():
-    """A zh_CN.UTF-8 locale of our own: Wine then runs with the GBK ANSI code page (936)."""
-    if not (LOCALES / "zh_CN.UTF-8").is_dir():
-        LOCALES.mkdir(exist_ok=True)
-        subprocess.run(["localedef", "-i", "zh_CN", "-f", "UTF-8", str(LOCALES / "zh_CN.UTF-8")],
-                       check=False, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL)
-    return {"LOCPATH": str(LOCALES), "LC_ALL": "zh_CN.UTF-8", "LANG": "zh_CN.UTF-8"}
 
 
 def test_files_written_in_the_ansi_code_page_are_converted(wine, player_dir, tmp_path, steam_pc):

@@ -3,21 +3,11 @@ starts it, which stages it shows, and when the card closes."""
 import shutil
 import time
 
-import pytest
-
-from card_windows import (Backdrop, changed_pixels, text_width, dark_pixels, exited_within,
-                          require_display, screenshot_until, stop, wait_until_content, window_rect)
-from conftest import BUILD, Wine, find_exe, read_text, wait_for, winpath
+from card_windows import (backdrop, changed_pixels, text_width, dark_pixels,  # noqa: F401
+                          exited_within, screenshot_until, stop, wait_until_content, window_rect)
+from harness import BUILD, find_exe, read_text, wait_for, winpath
 
 CLASS = "KVRStartWindow"
-
-
-@pytest.fixture(scope="module")
-def backdrop(tmp_path_factory):
-    require_display()
-    b = Backdrop(Wine(tmp_path_factory.mktemp("backdrop")))
-    yield b
-    b.close()
 
 
 def install(tmp_path, steps):

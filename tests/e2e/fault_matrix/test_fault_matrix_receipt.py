@@ -8,7 +8,7 @@ import time
 
 import pytest
 
-from conftest import wait_for, winpath
+from harness import wait_for, winpath
 from fault_rig import lock_file, rig  # noqa: F401
 from peer_fixtures import race_server, receipt_text  # noqa: F401
 from steam_fixtures import steam_pc  # noqa: F401

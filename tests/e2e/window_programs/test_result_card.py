@@ -5,19 +5,11 @@ import time
 
 import pytest
 
-from card_windows import (Backdrop, click, dark_pixels, exited_within, press_key,
-                          require_display, screenshot, screenshot_until, stop, window_rect)
-from conftest import Wine, find_exe, winpath
+from card_windows import (backdrop, click, dark_pixels, exited_within, press_key,  # noqa: F401
+                          screenshot, screenshot_until, stop, window_rect)
+from harness import find_exe, winpath
 
 CLASS = "KVRResultWindow"
-
-
-@pytest.fixture(scope="module")
-def backdrop(tmp_path_factory):
-    require_display()
-    b = Backdrop(Wine(tmp_path_factory.mktemp("backdrop")))
-    yield b
-    b.close()
 
 
 def result_card(wine, *args):

@@ -3,7 +3,7 @@
 import hashlib
 import json
 
-from conftest import winpath
+from harness import winpath
 from peer_fixtures import (livesplit, opened_after_the_run, player, race_server,  # noqa: F401
                            receipt_text, stand_in, started_lines)
 

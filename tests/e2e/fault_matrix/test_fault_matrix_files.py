@@ -8,12 +8,11 @@ from pathlib import Path
 
 import pytest
 
-from conftest import START_LINES, find_exe, install_programs, read_text, winpath
+from harness import START_LINES, chinese_locale, find_exe, install_programs, read_text, winpath
 from fault_rig import DONE, WEEK_FILES, Rig, lock_file, rig  # noqa: F401
 from peer_fixtures import (Player, opened_after_the_run, race_server, stand_in,  # noqa: F401
                            started_lines)
 from steam_fixtures import steam_pc  # noqa: F401
-from test_steam_and_game import chinese_locale
 
 
 @pytest.fixture

@@ -1,7 +1,7 @@
 """The launcher core's start-up, modes and race-run sequence, run for real under Wine."""
 from pathlib import Path
 
-from conftest import START_LINES, install_programs, read_text, winpath
+from harness import START_LINES, install_programs, read_text, winpath
 from peer_fixtures import player, race_server, receipt_text  # noqa: F401
 
 INCOMPLETE = "launcher.ini missing or incomplete (need receipt and data fields)"
@@ -66,7 +66,7 @@ def test_profile_opens_page_with_and_without_token(wine, player_dir, tmp_path, o
 
 
 def wait_for_urls(opened_urls, count):
-    from conftest import wait_for
+    from harness import wait_for
     wait_for(lambda: len(opened_urls()) >= count, timeout=20)
     return opened_urls()
 

@@ -4,7 +4,7 @@ choice.txt without a line end, Escape leaves it alone. Screenshots go to
 import shutil
 
 from card_windows import Backdrop, click
-from conftest import BUILD
+from harness import BUILD
 from window_fixtures import Windows, race_data, wait_exit  # noqa: F401
 
 CHOOSER = "KVRChooseWindow"

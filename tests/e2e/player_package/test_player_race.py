@@ -5,7 +5,7 @@ import json
 
 import pytest
 
-from conftest import BUILD, package_version, read_text
+from harness import BUILD, package_version, read_text
 from player_race import PLAYER, RUN_TIME, PlayerRace
 
 

@@ -11,7 +11,7 @@ from peer_fixtures import livesplit, race_server  # noqa: F401
 from steam_fixtures import steam_pc  # noqa: F401
 
 NETWORK_ERROR = "Network error. Result saved locally - it will retry next launch."
-SELF_SIGNED = Path(__file__).resolve().parents[1] / "peers" / "self_signed_127.0.0.1.pem"
+SELF_SIGNED = Path(__file__).resolve().parents[2] / "peers" / "self_signed_127.0.0.1.pem"
 
 
 def garbage(size, seed=9):

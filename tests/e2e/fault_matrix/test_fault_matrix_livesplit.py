@@ -6,13 +6,13 @@ from pathlib import Path
 
 import pytest
 
-from conftest import message_boxes, winpath  # noqa: F401
+from harness import message_boxes, winpath  # noqa: F401
 from fault_rig import rig  # noqa: F401
 from peer_fixtures import (PORT_WAIT_SECONDS, livesplit, race_server,  # noqa: F401
                            unaccepting_port)
 from steam_fixtures import steam_pc  # noqa: F401
 
-sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "peers"))
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "peers"))
 from livesplit_peer import PORT, port_is_free  # noqa: E402
 
 NOT_REACHABLE = "WARNING: livesplit tcp server not reachable"

@@ -5,11 +5,11 @@ import threading
 import time
 from pathlib import Path
 
-from conftest import find_exe, read_text, winpath
+from harness import find_exe, read_text, winpath
 from peer_fixtures import race_server, unaccepting_port  # noqa: F401
 from race_server import RaceServer
 
-SELF_SIGNED = Path(__file__).resolve().parents[1] / "peers" / "self_signed_127.0.0.1.pem"
+SELF_SIGNED = Path(__file__).resolve().parents[2] / "peers" / "self_signed_127.0.0.1.pem"
 
 
 def call(wine, tmp_path, verb, url, extra=None):

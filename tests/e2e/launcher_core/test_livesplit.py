@@ -2,7 +2,7 @@
 TCP probe, and which of its times is uploaded (current and older server replies)."""
 import pytest
 
-from conftest import wait_for, winpath
+from harness import wait_for, winpath
 from peer_fixtures import (livesplit, player, race_server, receipt_text,  # noqa: F401
                            stand_in, started_lines)
 

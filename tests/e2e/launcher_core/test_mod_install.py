@@ -2,7 +2,7 @@
 player package that carries it."""
 import zipfile
 
-from conftest import BUILD, read_text, winpath
+from harness import BUILD, read_text, winpath
 from steam_fixtures import REQUIRED_MOD_FILES, make_mod_package, steam_pc  # noqa: F401
 
 DONE = "=== KVR launcher done ==="
