@@ -4,6 +4,7 @@
 // choice.txt holds exactly "easy", "normal" or "nightmare", without a line end.
 #pragma once
 #include "common/particles.h"
+#include "common/race_names.h"
 
 #include <array>
 #include <vector>
@@ -13,7 +14,7 @@ struct Choice {
     const char* name;  // written to choice.txt
 };
 inline constexpr std::array<Choice, 3> kChoices{
-    {{"简单", "easy"}, {"普通", "normal"}, {"噩梦", "nightmare"}}};
+    {{"简单", kvr::race::kEasy}, {"普通", kvr::race::kNormal}, {"噩梦", kvr::race::kNightmare}}};
 
 struct ChooserState {
     int selected = 1; // "normal" until the player picks another

@@ -2,6 +2,7 @@
 // the stage words of the state files, and the game's executable. Every program takes them from
 // here, so a name written by one program is the name another reads.
 #pragma once
+#include <string_view>
 
 namespace kvr::race {
 
@@ -25,6 +26,18 @@ inline constexpr char kUploading[] = "uploading";
 inline constexpr char kDone[] = "done";
 // The last word of upload.state when the upload failed ("done" when it succeeded).
 inline constexpr char kFail[] = "fail";
+
+// The difficulties, as choice.txt, the receipt, the submit body and the cards name them.
+inline constexpr char kEasy[] = "easy";
+inline constexpr char kNormal[] = "normal";
+inline constexpr char kNightmare[] = "nightmare";
+inline bool is_difficulty(std::string_view word) {
+    return word == kEasy || word == kNormal || word == kNightmare;
+}
+
+// The programs that start one another from the package folder.
+inline constexpr wchar_t kLauncherCoreExe[] = L"kvr_launcher_core.exe"; // by the start window
+inline constexpr char kResultCardExe[] = "kvr_result.exe";              // by the launcher core
 
 // The game's executable, as a file name and as the process name Windows lists. The macro lets a
 // path below the game's library spell it within one literal.

@@ -1,5 +1,7 @@
 #include "result_card/result_options.h"
 
+#include "common/race_names.h"
+
 #include <charconv>
 #include <cmath>
 #include <string_view>
@@ -49,7 +51,7 @@ bool apply(ResultOptions& o, std::string_view name, const std::string& value) {
     } else if (name == "--total") {
         o.total_seconds = parse_seconds(value);
     } else if (name == "--difficulty") {
-        o.difficulty = one_of(value, {"easy", "normal", "nightmare"});
+        o.difficulty = one_of(value, {kvr::race::kEasy, kvr::race::kNormal, kvr::race::kNightmare});
     } else if (name == "--ending") {
         o.ending = one_of(value, {"main", "true", "arcade"});
     } else if (name == "--rank") {

@@ -79,7 +79,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     } else {
         // A word left by an earlier run must not close the new card.
         kvr::write_file(kvr::wide_to_utf8(s.state_path), kvr::race::kChecking);
-        s.core_started = start_core_hidden(program_dir + L"kvr_launcher_core.exe");
+        s.core_started = start_core_hidden(program_dir + kvr::race::kLauncherCoreExe);
     }
 
     const ULONG_PTR gdiplus = kvr::ui::start_gdiplus();

@@ -5,6 +5,7 @@
 #include "launcher_core/profile/profile_page.h"
 #include "launcher_core/result/final_card.h"
 
+#include "common/race_names.h"
 #include "common/win32/process.h"
 
 namespace {
@@ -17,7 +18,7 @@ void print_success(const UploadOutcome& outcome) {
 
 void start_final_card(const FinalCard& card) {
     kvr::StartedProcess started;
-    const std::string cmd = final_card_command_line(app_dir() + "kvr_result.exe", card);
+    const std::string cmd = final_card_command_line(app_dir() + kvr::race::kResultCardExe, card);
     if (kvr::start_process(cmd, "", 0, started)) {
         log_line("result card: kind=%s ok=%d", card.kind.c_str(), card.ok ? 1 : 0);
         kvr::close_process(started);

@@ -5,6 +5,7 @@
 #include "launcher_core/base/json_fields.h"
 #include "launcher_core/server/race_requests.h"
 
+#include "common/race_names.h"
 #include "common/text.h"
 
 #include <cmath>
@@ -20,10 +21,6 @@ constexpr std::string_view kEndingPrefix = "ENDING:";
 
 bool is_ending_word(std::string_view s) {
     return s == "arcade" || s == "main" || s == "true";
-}
-
-bool is_difficulty(std::string_view s) {
-    return s == "easy" || s == "normal" || s == "nightmare";
 }
 
 bool is_ending_map(std::string_view name) {
@@ -170,7 +167,7 @@ void settle_difficulty(RunJudgement& j, const std::string& configured) {
     }
     const auto chosen = quoted_value(j.text, key);
     j.difficulty = std::string(chosen ? *chosen : bare_value(j.text, key).value_or(""));
-    if (chosen && is_difficulty(*chosen))
+    if (chosen && kvr::race::is_difficulty(*chosen))
         j.log.push_back(format_text("difficulty from game (receipt): %s", j.difficulty.c_str()));
 }
 

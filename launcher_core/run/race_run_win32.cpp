@@ -107,7 +107,7 @@ void switch_overlay_off(const LauncherConfig& cfg) {
 // Evaluation and upload while the progress card watches upload.state.
 UploadOutcome upload_with_progress_card(const LauncherConfig& cfg, const UploadRun& run) {
     write_upload_state(cfg, kvr::race::kUploading);
-    const std::string card = app_dir() + "kvr_result.exe";
+    const std::string card = app_dir() + kvr::race::kResultCardExe;
     kvr::StartedProcess progress;
     if (kvr::path_exists(card))
         kvr::start_process("\"" + card + "\" --mode progress --state \"" +

@@ -50,7 +50,7 @@ int run_upload_mode() {
     cfg.game = expand_placeholders(cfg.game, app_dir());
 
     const std::string choice = read_data_word(cfg, kvr::race::kChoice);
-    if (choice == "easy" || choice == "normal" || choice == "nightmare") {
+    if (kvr::race::is_difficulty(choice)) {
         cfg.difficulty = choice;
         log_line("upload difficulty from choice.txt: %s", choice.c_str());
     }
