@@ -42,8 +42,13 @@ float line_width(Gdiplus::Graphics& g, const std::wstring& text, const Gdiplus::
 // inside its width.
 std::wstring fit_line(Gdiplus::Graphics& g, const std::wstring& text, const Gdiplus::Font& font,
                       float width) {
-    if (text.empty() || line_width(g, text, font) <= width) return text;
-    size_t lo = 0, hi = text.size() - 1; // the longest head that fits with the ellipsis
+    // No glyph is narrower than 3 px at these sizes: what lies past that many characters is cut
+    // unmeasured. Measuring a name of thousands of distinct characters would fill GDI+'s glyph
+    // cache, and the overlay's memory with it.
+    size_t head = std::min(text.size(), static_cast<size_t>(width / 3) + 2);
+    if (head < text.size() && IS_HIGH_SURROGATE(text[head - 1])) --head;
+    if (head == text.size() && (text.empty() || line_width(g, text, font) <= width)) return text;
+    size_t lo = 0, hi = head; // the longest head that fits with the ellipsis
     while (lo < hi) {
         const size_t mid = (lo + hi + 1) / 2;
         if (line_width(g, text.substr(0, mid) + L"\u2026", font) <= width)
@@ -141,7 +146,8 @@ void draw_board_chrome(Gdiplus::Graphics& g, float w, const BoardLayout& l, cons
                            RectF(r.X, r.Y + 7, r.Width, r.Height),
                            k == v.ending_tab ? 0xFF463012 : kMuted, Align::centre);
     }
-    if (v.rows.empty())
+    // A list cut before its first row is no empty list: its "…" row says rows are missing.
+    if (v.rows.empty() && !v.more)
         kvr::ui::draw_text(g, L"暂无成绩，快来第一个上榜", *f.label,
                            RectF(l.list.x, l.list.y + 90, l.list.w, 26), kMuted, Align::centre);
 }

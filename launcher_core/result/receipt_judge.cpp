@@ -166,8 +166,10 @@ void settle_difficulty(RunJudgement& j, const std::string& configured) {
         return;
     }
     const auto chosen = quoted_value(j.text, key);
-    j.difficulty = std::string(chosen ? *chosen : bare_value(j.text, key).value_or(""));
-    if (chosen && kvr::race::is_difficulty(*chosen))
+    // As the server reads it: a JSON string with its escapes undone.
+    j.difficulty =
+        chosen ? json_unescape(*chosen) : std::string(bare_value(j.text, key).value_or(""));
+    if (chosen && kvr::race::is_difficulty(j.difficulty))
         j.log.push_back(format_text("difficulty from game (receipt): %s", j.difficulty.c_str()));
 }
 
@@ -239,7 +241,7 @@ RunJudgement judge_run(const RunInputs& in) {
     j.total = std::string(bare_value(j.text, "\"total\":").value_or(""));
     // What the server gets: no "ending" key sends no ending, whatever the splits suggested.
     if (const std::string_view key = key_pattern(j.text, "\"ending\""); !key.empty())
-        j.ending = std::string(quoted_value(j.text, key).value_or(""));
+        j.ending = json_unescape(quoted_value(j.text, key).value_or(""));
     j.verdict = RunVerdict::submit;
     return j;
 }

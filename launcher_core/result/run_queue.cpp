@@ -437,8 +437,10 @@ Sent send_entry(Road& r, const std::string& name, bool this_run) {
     }
     s.reply = parse_submit_reply(s.answer.body);
     const SubmitVerdict verdict = submit_verdict(s.answer.status, s.reply);
-    // The run this login came with may be the player's first: a queued run's is kept too.
-    if (s.reply.token && (this_run || verdict == SubmitVerdict::accepted))
+    // A login comes with the server's verdict on a run (a queued run's accepted one may be the
+    // player's first); a page without a verdict (a portal, a proxy, a redirect) gives none.
+    if (s.reply.token &&
+        (verdict == SubmitVerdict::accepted || (this_run && verdict == SubmitVerdict::refused)))
         r.io.take_token(*s.reply.token, this_run);
     if (s.reply.oversized_token_bytes)
         r.log(format_text("profile token ignored: %lu bytes, longer than %lu (the saved one stays)",

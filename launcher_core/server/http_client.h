@@ -4,7 +4,8 @@
 // A call succeeds when a response arrived whole, whatever its status: a 500 with a body is a
 // response, and callers judge the body (and, where it matters, the status passed back). Every
 // request has time-outs (connect 5 s, send and answer 15 s each, the whole body 60 s, checked as
-// each piece of it arrives) and the body is capped at 8 MiB; a bigger body, or one shorter than
+// each piece of it arrives), is given up after 100 s whatever the server does, and the body is
+// capped at 8 MiB; a bigger body, or one shorter than
 // its announced length (the connection dropped mid-body), is a failure. Within an HttpBudget a
 // request also ends by the budget's end. Redirects are never followed: a 3xx comes back as the
 // answer. Certificates are checked as the system checks them. Requests send the user agent
@@ -24,6 +25,8 @@ enum class HttpProblem {
     cut_off,     // the connection ended before the whole body (as announced) arrived
     untrusted,   // no secure connection: the certificate is not trusted (or TLS failed)
     out_of_time, // the HttpBudget ran out before the answer came
+    overdue,     // no answer within the request's own bound (a server sending its headers or
+                 // handshake a byte at a time)
 };
 // "server unreachable", "no answer within 15 s", "answer over 8 MiB", ...
 const char* http_problem_text(HttpProblem problem);

@@ -23,7 +23,14 @@ constexpr int kConnectTimeoutMs = 5000;
 constexpr int kSendTimeoutMs = 15000;
 constexpr int kAnswerTimeoutMs = 15000;
 constexpr ULONGLONG kBodyDeadlineMs = 60000;
+// The most one request takes, whatever the server does: the time-outs above, one after the other.
+// Each wait has its own time-out, but a server that sends its headers or its TLS handshake a byte
+// at a time resets them for ever, and the receive-response time-out is not honoured for that by
+// every WinHTTP (Wine's): the request is made on a thread of its own and given up at this bound.
+constexpr ULONGLONG kRequestDeadlineMs =
+    kResolveTimeoutMs + kConnectTimeoutMs + kSendTimeoutMs + kAnswerTimeoutMs + kBodyDeadlineMs;
 constexpr ULONGLONG kNoDeadline = ~0ull;
+static_assert(kRequestDeadlineMs == 100000, "http_problem_text names the request's bound");
 
 // The end of the open HttpBudget (a GetTickCount64 time), or kNoDeadline.
 ULONGLONG g_budget_end = kNoDeadline;
@@ -238,8 +245,9 @@ DWORD WINAPI request_thread(void* param) {
     return 0;
 }
 
-// Makes the request; within an open budget on a thread of its own, so the wait ends by the
-// budget's end whatever WinHTTP is waiting for (a dripping body, a stalled handshake).
+// Makes the request on a thread of its own, so the wait ends by the request's bound (or the open
+// budget's end, when that comes first) whatever WinHTTP is waiting for: a dripping body, headers
+// or handshake, a server that never reads.
 HttpProblem run_request(const wchar_t* verb, const std::string& url, const std::string* json_body,
                         std::string& body_out, int* status, const std::string& extra_headers = {}) {
     if (status) *status = 0;
@@ -248,23 +256,20 @@ HttpProblem run_request(const wchar_t* verb, const std::string& url, const std::
     x->url = url;
     if (json_body) x->json_body = *json_body;
     x->extra_headers = extra_headers;
-    x->deadline = g_budget_end;
-    if (x->deadline != kNoDeadline) {
-        if (time_left(x->deadline) == 0) return HttpProblem::out_of_time;
-        // The thread holds its own reference: it may outlive this call.
-        auto* ref = new std::shared_ptr<Exchange>(x);
-        HANDLE thread = CreateThread(nullptr, 0, request_thread, ref, 0, nullptr);
-        if (!thread) {
-            delete ref;
-            return HttpProblem::unreachable;
-        }
-        const DWORD waited =
-            WaitForSingleObject(thread, static_cast<DWORD>(time_left(x->deadline)));
-        CloseHandle(thread);
-        if (waited != WAIT_OBJECT_0)
-            return x->answered ? HttpProblem::slow_body : HttpProblem::out_of_time;
-    } else {
-        x->problem = http_request(*x);
+    const bool budgeted = g_budget_end != kNoDeadline;
+    x->deadline = std::min(g_budget_end, GetTickCount64() + kRequestDeadlineMs);
+    if (time_left(x->deadline) == 0) return HttpProblem::out_of_time;
+    // The thread holds its own reference: it may outlive this call.
+    auto* ref = new std::shared_ptr<Exchange>(x);
+    const kvr::ScopedKernelHandle thread(CreateThread(nullptr, 0, request_thread, ref, 0, nullptr));
+    if (!thread) {
+        delete ref;
+        return HttpProblem::unreachable;
+    }
+    if (WaitForSingleObject(thread.get(), static_cast<DWORD>(time_left(x->deadline))) !=
+        WAIT_OBJECT_0) {
+        if (x->answered) return HttpProblem::slow_body;
+        return budgeted ? HttpProblem::out_of_time : HttpProblem::overdue;
     }
     if (status) *status = x->status;
     if (x->problem == HttpProblem::none) body_out.append(x->body);
@@ -296,6 +301,8 @@ const char* http_problem_text(HttpProblem problem) {
         return "no trusted secure connection";
     case HttpProblem::out_of_time:
         return "no time left for the server";
+    case HttpProblem::overdue:
+        return "no whole answer within 100 s";
     }
     return "request failed";
 }

@@ -4,22 +4,36 @@
 #include "launcher_core/base/format_text.h"
 #include "launcher_core/base/json_fields.h"
 
+#include "common/json_text.h"
 #include "common/text.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
 constexpr std::string_view kTokenKey = "\"token\"";
 
-// Where the string value of the "token" key at `at` opens (its quote), in every spelling a JSON
-// reader takes (blanks around the colon); npos when no string value follows the key there.
-size_t token_value_at(std::string_view body, size_t at) {
+// The value of the "token" key at `at`, in every spelling a JSON reader takes (blanks around the
+// colon): a string's text between its quotes (to the end of the answer when it is cut off), or a
+// bare value (a number) up to its end; begin is npos when no value follows the key there.
+TextSpan token_value_at(std::string_view body, size_t at) {
+    constexpr size_t kNone = std::string_view::npos;
     size_t pos = body.find_first_not_of(" \t\r\n", at + kTokenKey.size());
-    if (pos == std::string_view::npos || body[pos] != ':') return std::string_view::npos;
+    if (pos == kNone || body[pos] != ':') return {kNone, kNone};
     pos = body.find_first_not_of(" \t\r\n", pos + 1);
-    return pos != std::string_view::npos && body[pos] == '"' ? pos : std::string_view::npos;
+    if (pos == kNone || body[pos] == '{' || body[pos] == '[') return {kNone, kNone};
+    if (body[pos] != '"')
+        return {pos, std::min(body.find_first_of(",}] \t\r\n", pos), body.size())};
+    size_t close = pos + 1;
+    while (close < body.size() && body[close] != '"')
+        close += body[close] == '\\' ? 2 : 1;
+    return {pos + 1, std::min(close, body.size())};
 }
+
+// A login shorter than this is not looked for elsewhere in the answer: it would hide ordinary
+// words and numbers.
+constexpr size_t kShortestHiddenLogin = 6;
 
 std::optional<int> int_after(std::string_view body, std::string_view pattern) {
     const size_t at = body.find(pattern);
@@ -53,6 +67,9 @@ SubmitReply parse_submit_reply(std::string_view body) {
 }
 
 SubmitVerdict submit_verdict(int http_status, const SubmitReply& reply) {
+    // Redirects are not followed: whatever their body says, the server the run is for has not
+    // judged it.
+    if (http_status >= 300 && http_status <= 399) return SubmitVerdict::none;
     if (reply.accepted) return SubmitVerdict::accepted;
     if (!reply.json_object) return SubmitVerdict::none;
     if (!refusal_message(reply.error).empty()) return SubmitVerdict::refused;
@@ -65,23 +82,29 @@ SubmitVerdict submit_verdict(int http_status, const SubmitReply& reply) {
 std::string answer_for_log(std::string_view body) {
     constexpr size_t kLoggedChars = 4096;
     std::string masked;
-    size_t from = 0; // what is not in `masked` yet
+    std::vector<std::string> logins; // every token value, to be hidden wherever else it stands
+    size_t from = 0;                 // what is not in `masked` yet
     for (size_t at = body.find(kTokenKey), next; at != std::string_view::npos;
          at = body.find(kTokenKey, next)) {
-        const size_t open = token_value_at(body, at);
         next = at + 1;
-        if (open == std::string_view::npos) continue;
-        size_t close = open + 1;
-        while (close < body.size() && body[close] != '"')
-            close += body[close] == '\\' ? 2 : 1;
-        close = std::min(close, body.size()); // a value cut off with the answer: hidden to the end
-        masked.append(body.substr(from, open - from));
-        masked +=
-            format_text("\"<hidden, %lu bytes>\"", static_cast<unsigned long>(close - open - 1));
-        from = std::min(close + 1, body.size());
-        next = close; // in broken JSON its closing quote may open the next key
+        const TextSpan value = token_value_at(body, at);
+        if (value.begin == std::string_view::npos || value.begin < from) continue;
+        const std::string_view text = body.substr(value.begin, value.end - value.begin);
+        if (text == "null" || text.empty()) continue;
+        logins.emplace_back(text);
+        logins.push_back(json_unescape(text));
+        logins.push_back(kvr::percent_encode(logins.back()));
+        masked.append(body.substr(from, value.begin - from));
+        masked += format_text("<hidden, %lu bytes>", static_cast<unsigned long>(text.size()));
+        if (value.end == body.size() && body[value.begin - 1] == '"') masked += '"'; // cut off
+        from = value.end;
+        next = value.end; // in broken JSON its closing quote may open the next key
     }
     masked.append(body.substr(from));
+    // The same login echoed in another field (a profile link, say) is hidden too.
+    for (const std::string& login : logins)
+        if (login.size() >= kShortestHiddenLogin)
+            masked = kvr::replace_all(masked, login, "<hidden>");
     return log_safe(masked, kLoggedChars);
 }
 

@@ -29,8 +29,9 @@ SubmitReply parse_submit_reply(std::string_view body);
 
 enum class SubmitVerdict { accepted, refused, none };
 
-// What an answer to "/submit" means for the run, the first send and every resend alike. Accepted:
-// the body holds `"accepted": true`, whatever the status. Refused only on an explicit verdict in
+// What an answer to "/submit" means for the run, the first send and every resend alike. A redirect
+// (3xx, never followed) is no verdict whatever its body holds. Accepted: the body holds
+// `"accepted": true`, whatever the other status. Refused only on an explicit verdict in
 // an answer that is one JSON object (a login portal's page may hold an "error" in its script):
 // `"accepted": false` or an "error" text on a 2xx, 400 or 422 answer, or, whatever the status, an
 // error the server gives for a run that cannot count (refusal_message). Anything else is no

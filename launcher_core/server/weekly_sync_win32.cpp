@@ -23,7 +23,7 @@ void sync_weekly_data(const LauncherConfig& cfg) {
         HttpProblem problem = HttpProblem::none;
         a.answered = http_get(endpoint_url(cfg.server, endpoint), a.body, &a.status, &problem);
         a.silent = problem == HttpProblem::no_answer || problem == HttpProblem::slow_body ||
-                   problem == HttpProblem::out_of_time;
+                   problem == HttpProblem::out_of_time || problem == HttpProblem::overdue;
         a.failure = http_problem_text(problem);
         return a;
     };

@@ -133,3 +133,36 @@ def test_a_self_signed_certificate_is_refused(wine, tmp_path):
         assert server.requests == []
     finally:
         server.stop()
+
+
+def test_headers_sent_a_byte_at_a_time_are_given_up_at_the_requests_bound(wine, tmp_path):
+    """Each byte resets every time-out of WinHTTP's (Wine honours none for headers), so only the
+    request's own bound ends the wait: about 100 s, not for ever."""
+    listener = socket.socket()
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(1)
+    port = listener.getsockname()[1]
+    stop = threading.Event()
+
+    def drip_headers():
+        conn, _ = listener.accept()
+        try:
+            conn.recv(65536)
+            for byte in b"HTTP/1.1 200 OK\r\nX-Slow: " + b"x" * 1000:
+                if stop.wait(3):
+                    break
+                conn.sendall(bytes([byte]))
+        except OSError:
+            pass
+        finally:
+            conn.close()
+    thread = threading.Thread(target=drip_headers, daemon=True)
+    thread.start()
+    started = time.time()
+    try:
+        assert call(wine, tmp_path, "post", f"http://127.0.0.1:{port}/submit", "{}")[:2] == (0, 0)
+        assert time.time() - started < 110
+    finally:
+        stop.set()
+        thread.join(10)
+        listener.close()

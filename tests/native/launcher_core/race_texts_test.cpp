@@ -150,7 +150,7 @@ TEST(SubmitReply, OnlyAnExplicitVerdictRefusesARun) {
     }
     // A proxy, a login wall, a wrong path, a server still on the same key, a body too large, an
     // overloaded or failing server: none of them judged the run, which waits to be sent again.
-    for (int status : {301, 302, 401, 403, 404, 405, 408, 409, 413, 429, 500, 502, 503, 504}) {
+    for (int status : {401, 403, 404, 405, 408, 409, 413, 429, 500, 502, 503, 504}) {
         EXPECT_EQ(verdict(status, framework_404), SubmitVerdict::none) << status;
         EXPECT_EQ(verdict(status, not_accepted), SubmitVerdict::none) << status;
         // A refusal the server gives only for a run that cannot count stands whatever the status.
@@ -158,6 +158,11 @@ TEST(SubmitReply, OnlyAnExplicitVerdictRefusesARun) {
             << status;
         EXPECT_EQ(verdict(status, "{\"accepted\":true}"), SubmitVerdict::accepted) << status;
     }
+    // A redirect is never followed: the server the run is for has judged nothing, whatever the
+    // redirect's body says.
+    for (int status : {301, 302, 307, 308})
+        for (const char* body : {"{\"accepted\":true}", "{\"error\":\"race is closed\"}"})
+            EXPECT_EQ(verdict(status, body), SubmitVerdict::none) << status << body;
     EXPECT_EQ(verdict(200, "{\"accepted\":null}"), SubmitVerdict::none);
     // A login portal's page is no answer of the server's, whatever its script holds.
     EXPECT_EQ(verdict(200, "<html><script>var p = {\"error\":\"please log in\"};</script>"),
@@ -178,6 +183,11 @@ TEST(SubmitReply, LoginNeverReachesTheLogAndAnOversizedOneIsIgnored) {
     EXPECT_EQ(answer_for_log(R"({"token":"a"token":"b"})"),
               R"({"token":"<hidden, 1 bytes>"token":"<hidden, 1 bytes>"})");
     EXPECT_EQ(answer_for_log("{\"error\":\"a\nb\"}"), "{\"error\":\"a\\x0Ab\"}");
+    // Wherever else the login stands (a profile link echoed back), and as a number.
+    EXPECT_EQ(answer_for_log(R"({"token":"Zq7S\/cr3t","profile":"https://s/p?token=Zq7S/cr3t"})"),
+              R"({"token":"<hidden, 10 bytes>","profile":"https://s/p?token=<hidden>"})");
+    EXPECT_EQ(answer_for_log(R"({"token": 73310042991, "rank":3})"),
+              R"({"token": <hidden, 11 bytes>, "rank":3})");
     EXPECT_EQ(answer_for_log(std::string(5000, 'x')), std::string(4096, 'x') + "... (5000 bytes)");
 
     // The next start reads back 255 bytes of profile_token.txt: a longer login is not taken.

@@ -262,7 +262,8 @@ TEST(JudgeDifficulty, TheCardGetsTheDifficultyTheServerGets) {
     EXPECT_FALSE(logged_starting(j, "difficulty from game"));
     EXPECT_EQ(j.payload, "{\"player\":\"Mira\"," + text.substr(1));
 
-    text = receipt(run_ending_in("Tunnel", 3), "\"difficulty\" : \"nightmare\",\"total\":9,");
+    // Escapes undone, as the server's JSON reader undoes them.
+    text = receipt(run_ending_in("Tunnel", 3), "\"difficulty\" : \"nightm\\u0061re\",\"total\":9,");
     j = judge_run(inputs(text));
     EXPECT_EQ(j.difficulty, "nightmare");
     EXPECT_TRUE(logged(j, "difficulty from game (receipt): nightmare"));

@@ -50,6 +50,7 @@ struct World {
     SubmitAnswer answer{true, 200, "{\"accepted\": true,\"rank\":2,\"points\":10}", ""};
     std::vector<std::string> bodies, keys; // every /submit the server received
     std::vector<std::string> log;
+    std::vector<std::string> tokens; // logins taken from answers
 
     void step() {
         if (steps++ == crash_at) throw Crash{};
@@ -119,7 +120,7 @@ RunIo io_of(World& w) {
         return w.answer;
     };
     io.report_skip = [](const std::string&, const std::string&) {};
-    io.take_token = [](const std::string&, bool) {};
+    io.take_token = [&w](const std::string& token, bool) { w.tokens.push_back(token); };
     io.pause = [](unsigned) {};
     io.digest = fake_digest;
     io.now = [] {
@@ -288,5 +289,22 @@ TEST(RunRoad, KvrwResultUnchangedSinceTheLaunchIsNotThisRuns) {
         ASSERT_EQ(w.bodies.size(), 1u);
         EXPECT_EQ(w.copies_of("R1"), 1);
         EXPECT_EQ(w.files.count(kResult), rewritten ? 0u : 1u) << rewritten;
+    }
+}
+
+TEST(RunRoad, ALoginComesOnlyWithTheServersVerdict) {
+    // A portal's page, a proxy's 503 or a redirect carries no verdict, and no login of the player.
+    for (const SubmitAnswer& page :
+         {SubmitAnswer{true, 200, "<html>{\"token\":\"portal-1\"}</html>", ""},
+          SubmitAnswer{true, 503, "{\"token\":\"proxy-1\"}", ""},
+          SubmitAnswer{true, 302, "{\"accepted\":true,\"token\":\"elsewhere-1\"}", ""}}) {
+        World w;
+        w.answer = page;
+        w.put(kReceipt, run_text("R1", "ENDING:main"));
+        upload_after_game(kPlaces, io_of(w), context("Mira", 754.56));
+        EXPECT_EQ(w.tokens, std::vector<std::string>{}) << page.body;
+        w.answer = {true, 200, "{\"accepted\": true,\"token\":\"tok-1\"}", ""};
+        race_run(w, context("Mira", 754.56));
+        EXPECT_EQ(w.tokens, std::vector<std::string>{"tok-1"}) << page.body;
     }
 }
