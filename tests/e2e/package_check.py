@@ -17,9 +17,12 @@ import argparse
 import json
 import re
 import shutil
+import stat
 import subprocess
 import sys
+import urllib.parse
 import urllib.request
+import xml.etree.ElementTree as ElementTree
 import zipfile
 from pathlib import Path
 
@@ -33,6 +36,7 @@ ZIP_NAME = re.compile(r"^KVR-Race-player-(?P<version>[0-9A-Za-z][0-9A-Za-z._-]*?
 CHECKER = BUILD / "host_tools" / "mod_dll_check" / "kvr_mod_dll_check"
 MAIN_DLL = "mod/ue4ss/Mods/KVRSRanked/dlls/main.dll"
 LOADER_DLL = "mod/ue4ss/UE4SS.dll"
+PROXY_DLL = "mod/dwmapi.dll"
 
 
 def required_mod_files():
@@ -60,9 +64,18 @@ def ask_server(url: str) -> str:
     return f"OK {target}: HTTP {status}, week {week.get('week', '?')}, seed {seed}"
 
 
+def same_server(a: str, b: str) -> bool:
+    """Equal as the launcher uses them: scheme and host in any case, trailing "/" dropped."""
+    def parts(url):
+        split = urllib.parse.urlsplit(url.rstrip("/"))
+        return split.scheme.lower(), split.netloc.lower(), split.path, split.query
+    return parts(a) == parts(b)
+
+
 class Check:
     def __init__(self):
         self.problems, self.facts = [], []
+        self.server = None  # launcher.ini's
 
     def fact(self, text):
         self.facts.append(text)
@@ -78,8 +91,16 @@ class Check:
             return None
         version = name.group("version")
         self.fact(f"package version {version} ({zip_path.name})")
-        with zipfile.ZipFile(zip_path) as z:
-            z.extractall(unpacked)
+        try:
+            with zipfile.ZipFile(zip_path) as z:
+                z.extractall(unpacked)
+                links = [i.filename for i in z.infolist() if stat.S_ISLNK(i.external_attr >> 16)]
+        except (zipfile.BadZipFile, OSError) as e:
+            self.problem(f"{zip_path.name} cannot be unpacked: {e}")
+            return None
+        if links:
+            self.problem(f"the zip holds symbolic links ({', '.join(links[:3])}): Windows unpacks "
+                         "each as a small file holding a Linux path")
         tops = list(unpacked.iterdir())
         if len(tops) != 1 or tops[0].name != zip_path.name[:-len(".zip")]:
             self.problem(f"the zip does not hold one folder named {zip_path.name[:-4]}")
@@ -93,6 +114,8 @@ class Check:
             if not (root / "mod" / rel).is_file():
                 self.problem(f"mod/{rel} is missing: every player would meet the "
                              "\"mod install INCOMPLETE\" box")
+            elif (root / "mod" / rel).stat().st_size == 0 and not rel.endswith("/enabled.txt"):
+                self.problem(f"mod/{rel} is empty")
         self.ini(root)
         self.mod_kind(root, expect_test=bool(name.group("test")))
         return version
@@ -102,27 +125,42 @@ class Check:
             if (root / "launcher.ini").exists() else ""
         values = dict(line.split("=", 1) for line in ini.splitlines()
                       if "=" in line and not line.startswith("#"))
-        server = values.get("server", "")
+        server = self.server = values.get("server", "")
         self.fact(f"server {server or '(none)'}")
         if not server.startswith("https://"):
             self.problem(f"launcher.ini's server is {server or 'empty'}, not an https:// address")
         splits = values.get("livesplit_lss", "")
+        splits_file = root / splits.replace("%APPDIR%", "").replace("\\", "/")
         if not splits:
             self.problem("launcher.ini names no splits file (livesplit_lss): LiveSplit is not "
                          "started with the race's splits")
-        elif not (root / splits.replace("%APPDIR%", "").replace("\\", "/")).is_file():
+        elif not splits_file.is_file():
             self.problem(f"the splits file {splits} is not in the package")
+        else:
+            self.livesplit_file(splits_file, "Run")
         shipped = (root / "LiveSplit").is_dir()
         layout = root / ("LiveSplit/mirelle.lsl" if shipped else "mirelle.lsl")
         if not layout.is_file():
             self.problem(f"the race layout {layout.relative_to(root)} is not in the package")
+        else:
+            self.livesplit_file(layout, "Layout")
+
+    def livesplit_file(self, path: Path, root: str):
+        """LiveSplit reads splits from a <Run> document and a layout from a <Layout> one."""
+        try:
+            found = "<" + ElementTree.parse(path).getroot().tag + ">"
+        except ElementTree.ParseError as e:
+            found = f"no XML ({e})"
+        if found != f"<{root}>":
+            self.problem(f"{path.name} is {found}, not the <{root}> LiveSplit reads from it")
 
     def mod_kind(self, root: Path, expect_test: bool):
-        main_dll, loader = root / MAIN_DLL, root / LOADER_DLL
+        main_dll, loader, proxy = root / MAIN_DLL, root / LOADER_DLL, root / PROXY_DLL
         if not main_dll.is_file():
             self.problem(f"{MAIN_DLL} is missing")
             return
         args = [str(CHECKER), str(main_dll)] + ([str(loader)] if loader.is_file() else [])
+        args += [str(proxy)] if loader.is_file() and proxy.is_file() else []
         run = subprocess.run(args, capture_output=True, text=True, stdin=subprocess.DEVNULL)
         if run.returncode == 0:
             self.fact("mod: production build (MSVC names), every import from UE4SS.dll exported "
@@ -134,7 +172,7 @@ class Check:
                          "not apply in any game")
         else:
             self.fact("mod: not loadable by the shipped loader")
-            self.problem(f"main.dll: {run.stderr.strip()}")
+            self.problem(run.stderr.strip().replace(str(root) + "/", ""))
         if expect_test != run.stderr.startswith("test build"):
             self.problem("the zip's name and its main.dll disagree on test build or not")
 
@@ -199,6 +237,7 @@ def main():
     parser.add_argument("--zip")
     parser.add_argument("--out")
     parser.add_argument("--server-report", help="the --ask-server line, asked beforehand")
+    parser.add_argument("--server", help="the server asked for that line")
     parser.add_argument("--ask-server", metavar="URL")
     args = parser.parse_args()
     if args.ask_server:
@@ -214,6 +253,9 @@ def main():
         check.fact(f"race server: {line}")
         if not line.startswith("OK"):
             check.problem(f"the race server's week: {line.split(' ', 1)[-1]}")
+    if args.server and check.server is not None and not same_server(args.server, check.server):
+        check.problem(f"the server asked ({args.server}) is not the package's launcher.ini "
+                      f"server ({check.server or 'empty'})")
     if version:
         fresh_prefix()
         try:
