@@ -190,7 +190,8 @@ function(kvr_package_input_problems out)
     # beside them the folder named is rather the loader's ue4ss folder itself, which the missing
     # dwmapi.dll reports with the folder to name instead.
     foreach(flat UE4SS.dll UE4SS-settings.ini Mods)
-        if(EXISTS "${KVR_UE4SS_DIR}/dwmapi.dll" AND EXISTS "${KVR_UE4SS_DIR}/${flat}")
+        if(KVR_UE4SS_DIR AND EXISTS "${KVR_UE4SS_DIR}/dwmapi.dll"
+           AND EXISTS "${KVR_UE4SS_DIR}/${flat}")
             kvr_problem("KVR_UE4SS_DIR (${KVR_UE4SS_DIR}) holds ${flat} beside dwmapi.dll: a "
                         "loader build from before its ue4ss folder (May 2024), whose proxy would not "
                         "load the ue4ss/UE4SS.dll the launcher installs (rand_mod/README.md)")
