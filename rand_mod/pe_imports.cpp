@@ -11,7 +11,9 @@ namespace {
 constexpr uint16_t kDosSignature = 0x5A4D;    // "MZ"
 constexpr uint32_t kPeSignature = 0x00004550; // "PE\0\0"
 constexpr uint16_t kPe32PlusMagic = 0x20B;
+constexpr std::size_t kMachine = 0x04;            // from the PE signature
 constexpr std::size_t kSectionCount = 0x06;       // from the PE signature
+constexpr std::size_t kCharacteristics = 0x16;    // from the PE signature
 constexpr std::size_t kOptionalHeaderSize = 0x14; // from the PE signature
 constexpr std::size_t kOptionalHeader = 0x18;     // from the PE signature
 constexpr std::size_t kSizeOfImage = 0x50;        // from the PE signature
@@ -22,6 +24,8 @@ constexpr std::size_t kImportDirectory = 0x90;    // data directory entry 1, fro
 constexpr std::size_t kDescriptorSize = 20;
 constexpr std::size_t kSectionHeaderSize = 40;
 constexpr uint64_t kOrdinalFlag = 1ull << 63;
+constexpr uint16_t kMachineAmd64 = 0x8664;
+constexpr uint16_t kFileDll = 0x2000; // IMAGE_FILE_DLL
 // The header page is always mapped; a PE header beyond it is not one we trust.
 constexpr std::size_t kHeaderPage = 0x1000;
 constexpr std::size_t kMaxNameLength = 1024;
@@ -172,6 +176,15 @@ std::vector<uint8_t> map_image_file(const std::vector<uint8_t>& file, std::size_
         if (size != 0) std::memcpy(image.data() + *rva, file.data() + *raw_offset, size);
     }
     return image;
+}
+
+bool is_x64_dll(const uint8_t* image_bytes, std::size_t image_size) {
+    const ImageReader image(image_bytes, image_size);
+    const auto pe = pe_header(image);
+    if (!pe) return false;
+    const auto characteristics = image.read<uint16_t>(uint64_t{*pe} + kCharacteristics);
+    return image.read<uint16_t>(uint64_t{*pe} + kMachine) == kMachineAmd64 && characteristics &&
+           (*characteristics & kFileDll) != 0;
 }
 
 std::size_t mapped_image_size(const uint8_t* image_bytes) {

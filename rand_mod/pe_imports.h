@@ -42,6 +42,10 @@ std::vector<std::string> list_exports(const uint8_t* image, std::size_t image_si
 std::vector<uint8_t> map_image_file(const std::vector<uint8_t>& file,
                                     std::size_t max_image_size = std::size_t{256} << 20);
 
+// True when the headers describe a DLL for x64 (an executable, or a PE32+ file of another
+// machine, is no DLL the 64-bit game can load).
+bool is_x64_dll(const uint8_t* image, std::size_t image_size);
+
 // SizeOfImage from the headers of a mapped image whose header page is readable, or 0 when the
 // signatures are missing.
 std::size_t mapped_image_size(const uint8_t* image);

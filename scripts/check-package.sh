@@ -40,7 +40,7 @@ cmake --build --preset win64
 export KVR_WINEPREFIX="$out/wineprefix" KVR_WIN_BUILD="$root/build/win64" KVR_SOURCE_DIR="$root"
 . scripts/wine-session.sh "${KVR_CHECK_DISPLAY:-99}" "$out/xvfb.log"
 server_report=()
-[ -f "$out/server.txt" ] && server_report=(--server-report "$out/server.txt")
+[ -f "$out/server.txt" ] && server_report=(--server-report "$out/server.txt" --server "$KVR_CHECK_SERVER")
 "$python" tests/e2e/fixtures/package_check.py --zip "$KVR_CHECK_ZIP" --out "$out" "${server_report[@]}" \
     | tee "$out/report.txt"
 exit "${PIPESTATUS[0]}"

@@ -3,13 +3,15 @@
 // mod imports the same API under GCC's names ("_ZN2RC14CppUserModBaseC2Ev", ...), fails to load
 // in the game and leaves the race unfixed without a word to the player. So does a main.dll built
 // against another loader build: its imports are not all among the shipped UE4SS.dll's exports.
+// And so does any of the loader's DLLs from a Debug build: players have no debug C runtime.
 //
-//   kvr_mod_dll_check <main.dll> [<UE4SS.dll>]
+//   kvr_mod_dll_check <main.dll> [<UE4SS.dll> [<dwmapi.dll>]]
 //
-// Exit 0 when the DLL imports the loader's API, none of it under GCC's names, and (with the
-// loader's DLL) every name it imports from UE4SS.dll is one that DLL exports; 1 with the reason
-// on stderr when not (its first words say "test build" for a MinGW one); 2 when a file cannot be
-// read.
+// Exit 0 when every file given is a 64-bit DLL that imports no debug C runtime, main.dll imports
+// the loader's API, none of it under GCC's names, and (with the loader's DLL) every name it
+// imports from UE4SS.dll is one that DLL exports; 1 with the reason on stderr when not; 2 when a
+// file cannot be read. The reason starts with the path of the file at fault, after "test build: "
+// for a MinGW main.dll.
 #include "rand_mod/pe_imports.h"
 
 #include <algorithm>
@@ -17,6 +19,7 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -46,8 +49,18 @@ std::string some_of(const std::vector<std::string>& names) {
     return text;
 }
 
-// The file mapped as the loader maps it; empty (and the reason on stderr) when it is none.
-std::vector<uint8_t> read_image(const std::string& path, int* failure) {
+// The Debug builds of MSVC's runtime (VCRUNTIME140D.dll, VCRUNTIME140_1D.dll, MSVCP140D.dll,
+// MSVCP140D_ATOMIC_WAIT.dll, ucrtbased.dll, ...) come only with Visual Studio.
+bool debug_runtime(const std::string& dll) {
+    static const std::regex debug(
+        "(vcruntime|msvcp|msvcr|concrt|vccorlib|vcomp)[0-9]+(_[0-9]+)?d[._].*|ucrtbased\\.dll",
+        std::regex::icase);
+    return std::regex_match(dll, debug);
+}
+
+// The file mapped as the loader maps it, when it is a 64-bit DLL that needs no debug runtime;
+// otherwise empty, with the reason on stderr.
+std::vector<uint8_t> read_dll(const std::string& path, int* failure) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         std::cerr << path << ": cannot be read\n";
@@ -57,23 +70,33 @@ std::vector<uint8_t> read_image(const std::string& path, int* failure) {
     const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)),
                                     std::istreambuf_iterator<char>());
     std::vector<uint8_t> image = kvr::map_image_file(file);
-    if (image.empty()) {
-        std::cerr << path << " is not a 64-bit Windows DLL\n";
-        *failure = 1;
+    *failure = 1;
+    if (image.empty() || !kvr::is_x64_dll(image.data(), image.size())) {
+        std::cerr << path << " is not a 64-bit Windows DLL (" << file.size() << " bytes)\n";
+        return {};
     }
+    for (const kvr::NamedImport& import : kvr::list_imports(image.data(), image.size())) {
+        if (debug_runtime(import.dll)) {
+            std::cerr << path << " imports the debug C runtime (" << import.dll
+                      << "): a Debug build, which players' PCs cannot load: build the shipping "
+                         "configuration\n";
+            return {};
+        }
+    }
+    *failure = 0;
     return image;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2 && argc != 3) {
-        std::cerr << "usage: kvr_mod_dll_check <main.dll> [<UE4SS.dll>]\n";
+    if (argc < 2 || argc > 4) {
+        std::cerr << "usage: kvr_mod_dll_check <main.dll> [<UE4SS.dll> [<dwmapi.dll>]]\n";
         return 2;
     }
     const std::string path = argv[1];
     int failure = 0;
-    const std::vector<uint8_t> image = read_image(path, &failure);
+    const std::vector<uint8_t> image = read_dll(path, &failure);
     if (image.empty()) return failure;
 
     std::vector<std::string> loader_names;
@@ -94,9 +117,9 @@ int main(int argc, char** argv) {
                   << "): it is a MinGW test build, which the game's mod loader cannot load\n";
         return 1;
     }
-    if (argc == 3) {
+    if (argc >= 3) {
         const std::string loader = argv[2];
-        const std::vector<uint8_t> loader_image = read_image(loader, &failure);
+        const std::vector<uint8_t> loader_image = read_dll(loader, &failure);
         if (loader_image.empty()) return failure;
         const std::vector<std::string> exports =
             kvr::list_exports(loader_image.data(), loader_image.size());
@@ -111,8 +134,10 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
+    // The loader's proxy, which the game loads from its own folder and which loads UE4SS.dll.
+    if (argc == 4 && read_dll(argv[3], &failure).empty()) return failure;
     std::cout << path << ": production build, " << loader_names.size() << " imports from "
               << kLoaderDll << ", none GCC-mangled"
-              << (argc == 3 ? ", all exported by the shipped loader" : "") << "\n";
+              << (argc >= 3 ? ", all exported by the shipped loader" : "") << "\n";
     return 0;
 }

@@ -226,3 +226,16 @@ TEST(ExportList, NamesInDirectoryOrderAndNothingOutsideTheImage) {
     pe.put32(directory + 0x20, 0xFFFFFFF0); // the table itself outside the image
     EXPECT_TRUE(list_exports(pe.bytes().data(), pe.bytes().size()).empty());
 }
+
+// The package refuses a file the game cannot load as its DLL: the headers must say x64 and DLL.
+TEST(DllKind, OnlyAnX64DllIsOne) {
+    PeImage pe;
+    EXPECT_FALSE(kvr::is_x64_dll(pe.bytes().data(), pe.bytes().size())); // no machine, no flag
+    pe.put16(PeImage::kPe + 0x04, 0x8664);
+    pe.put16(PeImage::kPe + 0x16, 0x0022); // an executable
+    EXPECT_FALSE(kvr::is_x64_dll(pe.bytes().data(), pe.bytes().size()));
+    pe.put16(PeImage::kPe + 0x16, 0x2022);
+    EXPECT_TRUE(kvr::is_x64_dll(pe.bytes().data(), pe.bytes().size()));
+    pe.put16(PeImage::kPe + 0x04, 0xAA64); // ARM64
+    EXPECT_FALSE(kvr::is_x64_dll(pe.bytes().data(), pe.bytes().size()));
+}
