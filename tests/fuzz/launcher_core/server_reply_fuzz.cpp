@@ -14,7 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const SubmitReply reply = parse_submit_reply(body);
     const SubmitVerdict verdict = submit_verdict(status, reply);
-    FUZZ_CHECK((verdict == SubmitVerdict::accepted) == reply.accepted);
+    // A redirect is not followed, so its body judges nothing, whatever it says.
+    const bool redirect = status >= 300 && status <= 399;
+    FUZZ_CHECK((verdict == SubmitVerdict::accepted) == (reply.accepted && !redirect));
+    if (redirect) FUZZ_CHECK(verdict == SubmitVerdict::none);
     // An answer that judged nothing (an error page, bytes cut short) is never a refusal.
     if (verdict == SubmitVerdict::refused) FUZZ_CHECK(reply.refused || !reply.error.empty());
     if (reply.token) FUZZ_CHECK(reply.token->size() < body.size());
