@@ -90,13 +90,14 @@ std::string answer_for_log(std::string_view body) {
         const TextSpan value = token_value_at(body, at);
         if (value.begin == std::string_view::npos || value.begin < from) continue;
         const std::string_view text = body.substr(value.begin, value.end - value.begin);
-        if (text == "null" || text.empty()) continue;
+        const bool quoted = body[value.begin - 1] == '"'; // a login may well read "null"
+        if (text.empty() || (!quoted && text == "null")) continue;
         logins.emplace_back(text);
         logins.push_back(json_unescape(text));
         logins.push_back(kvr::percent_encode(logins.back()));
         masked.append(body.substr(from, value.begin - from));
         masked += format_text("<hidden, %lu bytes>", static_cast<unsigned long>(text.size()));
-        if (value.end == body.size() && body[value.begin - 1] == '"') masked += '"'; // cut off
+        if (value.end == body.size() && quoted) masked += '"'; // cut off
         from = value.end;
         next = value.end; // in broken JSON its closing quote may open the next key
     }

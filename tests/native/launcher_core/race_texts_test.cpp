@@ -179,6 +179,7 @@ TEST(SubmitReply, LoginNeverReachesTheLogAndAnOversizedOneIsIgnored) {
         answer_for_log(R"({"token" :"a\"b","x":{"token":"c"},"n":{"token":null},"token":"dd)"),
         R"({"token" :"<hidden, 4 bytes>","x":{"token":"<hidden, 1 bytes>"},)"
         R"("n":{"token":null},"token":"<hidden, 2 bytes>")");
+    EXPECT_EQ(answer_for_log(R"({"token":"null"})"), R"({"token":"<hidden, 4 bytes>"})");
     // Broken JSON whose closing quote opens the next key.
     EXPECT_EQ(answer_for_log(R"({"token":"a"token":"b"})"),
               R"({"token":"<hidden, 1 bytes>"token":"<hidden, 1 bytes>"})");
