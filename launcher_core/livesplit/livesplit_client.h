@@ -9,7 +9,7 @@
 // How a query went, for the advice the player gets.
 enum class LiveSplitReply {
     answered,     // a non-empty line came back
-    silent,       // connected, but nothing came within the time-out
+    silent,       // connected, but no whole line came within the time-out
     not_accepted, // the port did not complete the connection within the time-out
     none,         // refused, closed or blank
 };

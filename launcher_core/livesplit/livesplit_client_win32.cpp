@@ -97,18 +97,29 @@ struct Connection {
         if (send(s.get(), line.data(), static_cast<int>(line.size()), 0) !=
             static_cast<int>(line.size()))
             return LiveSplitReply::none;
+        // The whole reply within the time-out, not each piece of it: a peer that sends a byte
+        // now and then would otherwise hold the launcher for minutes per command.
+        const ULONGLONG deadline = GetTickCount64() + kReplyTimeoutMs;
         std::string got;
+        // Out of time. A reply cut short is none: a time could read as another ("754.56" as
+        // "75").
+        auto given_up = [&] {
+            close();
+            return LiveSplitReply::silent;
+        };
         while (got.size() < kMaxReplyBytes && got.find('\n') == std::string::npos) {
+            const ULONGLONG now = GetTickCount64();
+            const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
+            if (left == 0 || setsockopt(s.get(), SOL_SOCKET, SO_RCVTIMEO,
+                                        reinterpret_cast<const char*>(&left), sizeof left) != 0)
+                return given_up();
             char buf[kMaxReplyBytes];
             const int n = recv(s.get(), buf, static_cast<int>(kMaxReplyBytes - got.size()), 0);
             if (n > 0) {
                 got.append(buf, static_cast<size_t>(n));
                 continue;
             }
-            if (n < 0 && WSAGetLastError() == WSAETIMEDOUT) {
-                close();
-                if (got.empty()) return LiveSplitReply::silent;
-            }
+            if (n < 0 && WSAGetLastError() == WSAETIMEDOUT) return given_up();
             break;
         }
         reply = livesplit_reply_line(got);

@@ -106,12 +106,16 @@ RunJudgement skip(RunJudgement j, RunVerdict verdict, const char* line, const ch
 
 // LiveSplit's time against the last split: a LiveSplit time well below it means the timer was
 // stopped early. Compared in hundredths, as logged, so a difference shown as -2.00 never warns.
+bool stopped_before_last_split(double livesplit, double last_split) {
+    return last_split > 0.0 && std::llround((livesplit - last_split) * 100.0) < -200;
+}
+
 void cross_check(RunJudgement& j, const LiveSplitReading& ls, double last_split) {
     if (!ls.time || !(last_split > 0.0)) return;
     const double diff = *ls.time - last_split;
     j.log.push_back(format_text("cross-check: livesplit=%.2f lastSplit=%.2f diff=%.2f", *ls.time,
                                 last_split, diff));
-    if (std::llround(diff * 100.0) < -200)
+    if (stopped_before_last_split(*ls.time, last_split))
         j.log.emplace_back(
             "WARN: livesplit stopped before last split (likely early stop, review manually)");
 }
@@ -121,14 +125,22 @@ std::string shown_phase(const LiveSplitReading& ls) {
     return ls.phase.empty() ? "(none)" : log_safe(ls.phase);
 }
 
-// LiveSplit stays "Ended" until someone resets it: an end it showed before the game, at the same
-// time, is an earlier attempt's, not this run's.
-bool ended_before_the_game(const LiveSplitReading& ls, const LiveSplitReading& before) {
-    return ls.phase == "Ended" && before.phase == "Ended" && before.time == ls.time;
+// LiveSplit stays "Ended" until someone resets it, so an "Ended" after the game is this run's
+// only when the reading before the game shows it was not: another phase then, or another end
+// (reset and run again). Without a phase from before the game (LiveSplit not reachable yet, or
+// a run judged later) nothing tells this run's end from an earlier attempt's.
+enum class LiveSplitEnd { this_run, not_ended, earlier, unknown };
+
+LiveSplitEnd whose_end(const LiveSplitReading& ls, const LiveSplitReading& before) {
+    if (ls.phase != "Ended") return LiveSplitEnd::not_ended;
+    if (before.phase.empty()) return LiveSplitEnd::unknown;
+    if (before.phase != "Ended") return LiveSplitEnd::this_run;
+    if (!before.time || !ls.time) return LiveSplitEnd::unknown;
+    return *before.time == *ls.time ? LiveSplitEnd::earlier : LiveSplitEnd::this_run;
 }
 
 void settle_time(RunJudgement& j, ReceiptSource source, const LiveSplitReading& ls,
-                 const LiveSplitReading& before) {
+                 const LiveSplitReading& before, double last_split) {
     if (source == ReceiptSource::kvrw_result) {
         j.log.emplace_back("mod in-game time is authoritative, livesplit only cross-checked");
         return;
@@ -137,16 +149,28 @@ void settle_time(RunJudgement& j, ReceiptSource source, const LiveSplitReading& 
         j.log.emplace_back("livesplit time unavailable, using receipt time");
         return;
     }
-    if (ls.phase != "Ended") {
+    switch (whose_end(ls, before)) {
+    case LiveSplitEnd::not_ended:
         j.log.push_back(format_text("livesplit has not ended (phase %s), its time is not the "
                                     "run's: using receipt time",
                                     shown_phase(ls).c_str()));
         return;
-    }
-    if (ended_before_the_game(ls, before)) {
+    case LiveSplitEnd::earlier:
         j.log.push_back(format_text("livesplit had already ended before the game at %.2f: an "
                                     "earlier attempt's time, using receipt time",
                                     *ls.time));
+        return;
+    case LiveSplitEnd::unknown:
+        j.log.emplace_back("livesplit's end was not read before the game, so it may be an "
+                           "earlier attempt's: using receipt time");
+        return;
+    case LiveSplitEnd::this_run:
+        break;
+    }
+    // An end before the run's own last split is not where this run ended (another splits file,
+    // or the timer stopped early).
+    if (stopped_before_last_split(*ls.time, last_split)) {
+        j.log.emplace_back("livesplit ended before the run's last split: using receipt time");
         return;
     }
     const auto span = bare_value_span(j.text, "\"total\":");
@@ -216,12 +240,15 @@ RunJudgement judge_run(const RunInputs& in) {
 
     j.log.push_back(format_text("livesplit phase: %s", shown_phase(ls).c_str()));
     const SplitScan scan = scan_splits(j.text);
-    const bool livesplit_ended =
-        ls.phase == "Ended" && !ended_before_the_game(ls, in.livesplit_before);
-    if (!livesplit_ended && !scan.ending_seen)
+    const LiveSplitEnd end = whose_end(ls, in.livesplit_before);
+    if (end != LiveSplitEnd::this_run && !scan.ending_seen) {
+        if (end != LiveSplitEnd::not_ended)
+            j.log.emplace_back("livesplit's end may be an earlier attempt's: it does not finish "
+                               "this run");
         return skip(std::move(j), RunVerdict::not_finished,
                     "run not finished, upload skipped (no ending map in splits)",
                     "run not finished (no ending map)");
+    }
 
     const std::string ending = settle_ending(scan.last_map, count_occurrences(j.text, kSplitKey));
     if (const auto status = quoted_value_span(j.text, "\"status\":"))
@@ -233,8 +260,9 @@ RunJudgement judge_run(const RunInputs& in) {
     j.log.push_back(format_text("ending inferred from splits: %s (map=%s t=%.2f)", ending.c_str(),
                                 log_safe(scan.last_map).c_str(), scan.last_time));
 
-    cross_check(j, ls, last_split_time(j.text));
-    settle_time(j, in.source, ls, in.livesplit_before);
+    const double last_split = last_split_time(j.text);
+    cross_check(j, ls, last_split);
+    settle_time(j, in.source, ls, in.livesplit_before, last_split);
 
     settle_difficulty(j, in.difficulty);
     j.payload = submit_payload(j.player, in.player_id, j.difficulty, j.text);

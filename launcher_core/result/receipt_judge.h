@@ -11,11 +11,13 @@
 //   crash, a key without a value) is an invalid receipt.
 // - A plain receipt counts only with an ending-screen marker ("map":"ENDING:...); the in-game
 //   timer's kvrw_result.json needs none.
-// - A run is finished when LiveSplit's phase is "Ended" or a split names an ending map.
+// - A run is finished when LiveSplit shows an end this run reached (it was not "Ended" at that
+//   time before the game) or a split names an ending map.
 // - The receipt is edited by splicing: "status" becomes "ending", an "ending" value that is not
-//   one of arcade/main/true gets the settled ending, and for a plain receipt LiveSplit's time
-//   replaces "total". A value is only spliced when it is quoted ("status", "ending") so that a
-//   bare value never makes the splice reach into the next key.
+//   one of arcade/main/true gets the settled ending, and for a plain receipt the time of such an
+//   end replaces "total" unless it lies before the run's last split. A value is only spliced when
+//   it is quoted ("status", "ending") so that a bare value never makes the splice reach into the
+//   next key.
 // - The difficulty, ending and total reported for the result card are the ones the server gets
 //   in the payload: a receipt without an "ending" key reports none.
 #pragma once

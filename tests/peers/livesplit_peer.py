@@ -17,6 +17,8 @@ Styles (as LiveSplit's command server and the older server component answer):
   lines longer than the launcher's reply buffer), always ending in a line feed.
 - split_ms=N: every reply is sent in three pieces with N ms between them (one TCP segment
   each), as a busy LiveSplit or a slow loopback can deliver it.
+- drip=True: every reply comes a byte a second behind a minute of blanks: whatever holds the
+  port is slow but never silent.
 
 The port is machine-wide: start(wait_port=S) keeps trying to bind it for up to S seconds when
 another program holds it, and port_is_free(wait=S) waits for it to be released.
@@ -90,7 +92,7 @@ def older_time_text(seconds):
 class LiveSplitPeer:
     def __init__(self, style="current", phase="Ended", final=754.56, last_split=754.56,
                  current=754.56, pb=700.25, ends_when=None, hung=False, garbage=False,
-                 split_ms=0):
+                 split_ms=0, drip=False):
         self.style = style
         self.phase = phase
         self.final = final
@@ -101,6 +103,7 @@ class LiveSplitPeer:
         self.hung = hung
         self.garbage = garbage
         self.split_ms = split_ms
+        self.drip = drip
         self._rng = random.Random(16834)
         self.commands = []
         self._lock = threading.Lock()
@@ -167,6 +170,11 @@ class LiveSplitPeer:
         return bytes(data) + b"\n"
 
     def _send(self, conn, data):
+        if self.drip:
+            for byte in b" " * 60 + data:
+                conn.sendall(bytes([byte]))
+                time.sleep(1.0)
+            return
         if not self.split_ms or len(data) < 3:
             conn.sendall(data)
             return

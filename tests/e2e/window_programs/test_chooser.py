@@ -3,7 +3,7 @@ choice.txt without a line end, Escape leaves it alone. Screenshots go to
 <build>/screenshots/chooser_*.png."""
 import shutil
 
-from card_windows import Backdrop, click
+from card_windows import backdrop, click  # noqa: F401
 from harness import BUILD
 from window_fixtures import Windows, race_data, wait_exit  # noqa: F401
 
@@ -39,67 +39,51 @@ def start(wine, race_data, **kw):
     return win, proc, st
 
 
-def test_enter_at_once_writes_normal(wine, race_data):
-    backdrop = Backdrop(wine)
-    try:
-        win, proc, st = start(wine, race_data)
-        shot = win.shot_until("chooser_normal", st, lambda shot: selected_panel(shot) == 1)
-        assert selected_panel(shot) == 1
-        win.key(CHOOSER, ENTER)
-        assert wait_exit(proc, 20) == 0
-        assert race_data.read("choice.txt") == b"normal"
-    finally:
-        backdrop.close()
+def test_enter_at_once_writes_normal(wine, race_data, backdrop):
+    win, proc, st = start(wine, race_data)
+    shot = win.shot_until("chooser_normal", st, lambda shot: selected_panel(shot) == 1)
+    assert selected_panel(shot) == 1
+    win.key(CHOOSER, ENTER)
+    assert wait_exit(proc, 20) == 0
+    assert race_data.read("choice.txt") == b"normal"
 
 
-def test_three_then_confirm_button_writes_nightmare(wine, race_data):
+def test_three_then_confirm_button_writes_nightmare(wine, race_data, backdrop):
     race_data.write("choice.txt", "easy")
-    backdrop = Backdrop(wine)
-    try:
-        win, proc, st = start(wine, race_data)
-        win.key(CHOOSER, ord("3"))
-        win.screenshot("chooser_nightmare_pulse", st, margin=24)  # the ring, as it widens
-        shot = win.settled("chooser_nightmare", st, RING_AROUND_PANELS,
-                           lambda shot: selected_panel(shot) == 2)
-        assert selected_panel(shot) == 2
-        assert click(wine, CHOOSER, W // 2, H - 60)  # a real click on "进入游戏"
-        assert wait_exit(proc, 20) == 0
-        assert race_data.read("choice.txt") == b"nightmare"  # replaced, no line end
-    finally:
-        backdrop.close()
+    win, proc, st = start(wine, race_data)
+    win.key(CHOOSER, ord("3"))
+    win.screenshot("chooser_nightmare_pulse", st, margin=24)  # the ring, as it widens
+    shot = win.settled("chooser_nightmare", st, RING_AROUND_PANELS,
+                       lambda shot: selected_panel(shot) == 2)
+    assert selected_panel(shot) == 2
+    assert click(wine, CHOOSER, W // 2, H - 60)  # a real click on "进入游戏"
+    assert wait_exit(proc, 20) == 0
+    assert race_data.read("choice.txt") == b"nightmare"  # replaced, no line end
 
 
-def test_escape_leaves_an_existing_choice_untouched(wine, race_data):
+def test_escape_leaves_an_existing_choice_untouched(wine, race_data, backdrop):
     race_data.write("choice.txt", b"normal\r\n")
-    backdrop = Backdrop(wine)
-    try:
-        win, proc, st = start(wine, race_data)
-        win.key(CHOOSER, ord("1"))
-        shot = win.shot_until("chooser_easy", st, lambda shot: selected_panel(shot) == 0)
-        assert selected_panel(shot) == 0
-        win.key(CHOOSER, ESCAPE)
-        assert wait_exit(proc, 20) == 1
-        assert race_data.read("choice.txt") == b"normal\r\n"
-    finally:
-        backdrop.close()
+    win, proc, st = start(wine, race_data)
+    win.key(CHOOSER, ord("1"))
+    shot = win.shot_until("chooser_easy", st, lambda shot: selected_panel(shot) == 0)
+    assert selected_panel(shot) == 0
+    win.key(CHOOSER, ESCAPE)
+    assert wait_exit(proc, 20) == 1
+    assert race_data.read("choice.txt") == b"normal\r\n"
 
 
-def test_click_on_a_panel_selects_it_with_sparks(wine, race_data):
-    backdrop = Backdrop(wine)
-    try:
-        win, proc, st = start(wine, race_data)
-        assert click(wine, CHOOSER, *panel_centre(0))
-        sparks = win.screenshot("chooser_click_sparks", st, margin=24)
-        x, y = panel_centre(0)
-        calm = win.settled("chooser_after_click", st, (x - 60, y - 60, 120, 120),
-                           lambda shot: selected_panel(shot) == 0)
-        assert selected_panel(calm) == 0
-        assert sparks.differs(calm, x - 60, y - 60, 120, 120) > 30  # sparks around the click
-        win.key(CHOOSER, ENTER)
-        assert wait_exit(proc, 20) == 0
-        assert race_data.read("choice.txt") == b"easy"
-    finally:
-        backdrop.close()
+def test_click_on_a_panel_selects_it_with_sparks(wine, race_data, backdrop):
+    win, proc, st = start(wine, race_data)
+    assert click(wine, CHOOSER, *panel_centre(0))
+    sparks = win.screenshot("chooser_click_sparks", st, margin=24)
+    x, y = panel_centre(0)
+    calm = win.settled("chooser_after_click", st, (x - 60, y - 60, 120, 120),
+                       lambda shot: selected_panel(shot) == 0)
+    assert selected_panel(calm) == 0
+    assert sparks.differs(calm, x - 60, y - 60, 120, 120) > 30  # sparks around the click
+    win.key(CHOOSER, ENTER)
+    assert wait_exit(proc, 20) == 0
+    assert race_data.read("choice.txt") == b"easy"
 
 
 def test_without_localappdata_the_fallback_folder_is_created(wine, race_data):

@@ -5,9 +5,7 @@ import os
 import statistics
 import time
 
-import pytest
-
-from card_windows import Backdrop
+from card_windows import backdrop  # noqa: F401
 from window_fixtures import Windows, fake_game, race_data, since, wait_exit  # noqa: F401
 
 TIMER = "KVRTimerWindow2"
@@ -59,14 +57,6 @@ TAB_ROWS = (220, 80, 540, 120)
 
 def board_on_tabs(win, name, st, difficulty, ending):
     return win.settled(name, st, TAB_ROWS, lambda shot: tab_selected(shot, difficulty, ending))
-
-
-@pytest.fixture
-def backdrop(wine):
-    """A desktop behind the overlay, so screenshots show what a player sees around it."""
-    b = Backdrop(wine)
-    yield b
-    b.close()
 
 
 def test_timer_strip_follows_timer_txt(wine, backdrop, race_data):

@@ -129,6 +129,10 @@ TEST(JudgeFinish, KvrwResultNeedsNoMarkerAndEndedLiveSplitFinishesAnyRun) {
     EXPECT_EQ(judge_run(in).verdict, RunVerdict::not_finished);
     EXPECT_EQ(judge_run(in).skip_reason, "run not finished (no ending map)");
     in.livesplit.phase = "Ended";
+    EXPECT_EQ(judge_run(in).verdict, RunVerdict::not_finished); // maybe an earlier attempt's end
+    EXPECT_TRUE(logged(judge_run(in),
+                       "livesplit's end may be an earlier attempt's: it does not finish this run"));
+    in.livesplit_before.phase = "Running";
     const RunJudgement j = judge_run(in);
     EXPECT_EQ(j.verdict, RunVerdict::submit);
     EXPECT_EQ(j.ending, "main");
@@ -173,6 +177,7 @@ TEST(JudgeFinish, KvrwResultWrittenBeforeTheLaunchIsALeftover) {
 TEST(JudgeTime, PlainReceiptTakesLiveSplitTimeWithTheWholeLogInOrder) {
     std::vector<Split> splits = run_ending_in("ENDING:main", 5);
     RunInputs in = inputs(receipt(splits), ReceiptSource::receipt);
+    in.livesplit_before.phase = "NotRunning";
     in.livesplit.phase = "Ended";
     in.livesplit.time = 49.5;
     const RunJudgement j = judge_run(in);
@@ -207,12 +212,26 @@ TEST(JudgeTime, LiveSplitTimeCountsOnlyForAnEndThisRunReached) {
     EXPECT_EQ(j.total, "812.40");
     EXPECT_TRUE(logged(j, "livesplit had already ended before the game at 700.25: an earlier "
                           "attempt's time, using receipt time"));
-    for (const char* before : {"NotRunning", ""}) {
-        j = judged(before, std::nullopt, "Ended");
-        EXPECT_EQ(j.total, "700.25") << before;
-        EXPECT_TRUE(logged(j, "livesplit time used: 700.25 (receipt said 812.40)"));
-    }
+    j = judged("NotRunning", std::nullopt, "Ended");
+    EXPECT_EQ(j.total, "700.25");
+    EXPECT_TRUE(logged(j, "livesplit time used: 700.25 (receipt said 812.40)"));
     EXPECT_EQ(judged("Ended", 650.0, "Ended").total, "700.25"); // reset and run again
+    // Nothing read before the game (LiveSplit's server switched on later, a run judged at the
+    // next start), or an end whose time did not come: it may be an earlier attempt's.
+    for (const auto& [phase, time] :
+         {std::pair<const char*, std::optional<double>>{"", {}}, {"Ended", std::nullopt}}) {
+        j = judged(phase, time, "Ended");
+        EXPECT_EQ(j.total, "812.40") << phase;
+        EXPECT_TRUE(logged(j, "livesplit's end was not read before the game, so it may be an "
+                              "earlier attempt's: using receipt time"));
+    }
+    // An end before the run's last split is not where this run ended.
+    RunInputs in = inputs(receipt(run_ending_in("ENDING:main", 5)), ReceiptSource::receipt);
+    in.livesplit_before = {"NotRunning", std::nullopt};
+    in.livesplit = {"Ended", 47.5};
+    j = judge_run(in);
+    EXPECT_EQ(j.total, "812.40");
+    EXPECT_TRUE(logged(j, "livesplit ended before the run's last split: using receipt time"));
 }
 
 TEST(JudgeTime, KvrwResultKeepsItsOwnTotalAndMissingLiveSplitIsLogged) {
@@ -312,6 +331,7 @@ TEST(JudgePayload, HostileNamesStayInsideTheirStrings) {
 
 TEST(JudgePayload, EmptyObjectStillGivesValidJson) {
     RunInputs in = inputs("{ }");
+    in.livesplit_before.phase = "NotRunning";
     in.livesplit.phase = "Ended";
     const RunJudgement j = judge_run(in);
     ASSERT_EQ(j.verdict, RunVerdict::submit);
@@ -331,6 +351,7 @@ TEST(JudgePayload, ValidReceiptStaysValidWhateverItsValuesHold) {
     for (const std::string& head : heads) {
         RunInputs in =
             inputs(receipt(run_ending_in("ENDING:main", 3), head), ReceiptSource::receipt);
+        in.livesplit_before.phase = "NotRunning";
         in.livesplit = {"Ended", 49.5};
         ASSERT_TRUE(json_check::valid(*in.text)) << *in.text;
         const RunJudgement j = judge_run(in);
