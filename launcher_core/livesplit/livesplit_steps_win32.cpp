@@ -92,21 +92,26 @@ void start_step(LauncherConfig& cfg) {
 // time-out on every attempt, and switching the server on is not what it needs.
 LiveSplitReading probe_step() {
     LiveSplitReply r = LiveSplitReply::none;
+    std::string phase;
+    auto reached = [&] {
+        log_line("livesplit tcp server reachable (phase=%s)", log_safe(phase).c_str());
+        // An attempt LiveSplit ended stays "Ended" until the player resets it; its time, read
+        // now, tells that end from the end of the run to come.
+        return phase == "Ended" ? read_livesplit() : LiveSplitReading{phase, std::nullopt};
+    };
     for (int attempt = 0; attempt < kProbeAttempts; ++attempt) {
         if (attempt > 0) Sleep(kProbePauseMs);
-        const std::string phase = livesplit_query("getcurrenttimerphase", &r);
-        if (r == LiveSplitReply::answered) {
-            log_line("livesplit tcp server reachable (phase=%s)", log_safe(phase).c_str());
-            // An attempt LiveSplit ended stays "Ended" until the player resets it; its time,
-            // read now, tells that end from the end of the run to come.
-            return phase == "Ended" ? read_livesplit() : LiveSplitReading{phase, std::nullopt};
-        }
+        phase = livesplit_query("getcurrenttimerphase", &r);
+        if (r == LiveSplitReply::answered) return reached();
         if (r == LiveSplitReply::silent || r == LiveSplitReply::not_accepted) break;
     }
     if (r == LiveSplitReply::none) {
         log_line("WARNING: livesplit tcp server not reachable");
         show_message_box(kReminderText, BoxIcon::information);
-        return {};
+        // The box asks the player to switch the server on now: only a phase read before the
+        // game lets LiveSplit's end count for this run.
+        phase = livesplit_query("getcurrenttimerphase", &r);
+        return r == LiveSplitReply::answered ? reached() : LiveSplitReading{};
     }
     log_line(r == LiveSplitReply::silent
                  ? "WARNING: livesplit tcp server connected but did not answer within 3 s"

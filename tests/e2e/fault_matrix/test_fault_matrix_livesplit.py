@@ -2,11 +2,12 @@
 garbage or answering in pieces: the run ends, the log says what happened in readable lines, and
 the run is uploaded with the receipt's time whenever LiveSplit gives none."""
 import sys
+import threading
 from pathlib import Path
 
 import pytest
 
-from harness import message_boxes, winpath  # noqa: F401
+from harness import BoxCloser, in_order, message_boxes, wait_for, winpath  # noqa: F401
 from fault_rig import rig  # noqa: F401
 from peer_fixtures import (PORT_WAIT_SECONDS, livesplit, race_server,  # noqa: F401
                            unaccepting_port)
@@ -79,4 +80,28 @@ def test_livesplit_replies_split_across_packets_are_read_whole(rig, livesplit):
     assert "livesplit tcp server reachable (phase=NotRunning)" in log
     assert "livesplit phase: Ended" in log
     assert "livesplit time used: 754.56 (receipt said 812.40)" in log
+    assert payload["total"] == 754.56
+
+
+def test_livesplit_switched_on_while_the_reminder_is_shown_gives_the_run_its_time(
+        rig, livesplit, wine, tmp_path):
+    """The reminder asks the player to switch the TCP server on now: done before its OK, LiveSplit
+    is read before the game after all, so the end it shows after the game is this run's."""
+    assert port_is_free(wait=PORT_WAIT_SECONDS), "another program holds the LiveSplit port"
+    release = tmp_path / "switched-on"
+    boxes = BoxCloser(wine, tmp_path / "boxes", 600, release=release)
+
+    def switch_on():
+        if wait_for(lambda: list(boxes.folder.glob("box1.txt")), timeout=120):
+            livesplit(phase="Ended", final=754.56, ends_when=rig.player.receipt.exists)
+        release.touch()
+    player = threading.Thread(target=switch_on)
+    player.start()
+    try:
+        payload = race_with_livesplit(rig)
+    finally:
+        player.join()
+        boxes.stop()
+    assert in_order(rig.log(), [NOT_REACHABLE, "livesplit tcp server reachable (phase=NotRunning)",
+                                "livesplit time used: 754.56 (receipt said 812.40)"])
     assert payload["total"] == 754.56

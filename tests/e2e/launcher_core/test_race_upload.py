@@ -3,7 +3,7 @@
 import hashlib
 import json
 
-from harness import winpath
+from harness import in_order, winpath
 from peer_fixtures import (livesplit, opened_after_the_run, player, race_server,  # noqa: F401
                            receipt_text, stand_in, started_lines)
 
@@ -11,11 +11,6 @@ WEEK_FILES = [("week.json", "/week/current"), ("leaderboard.json", "/leaderboard
               ("board_data.txt", "/board-data"), ("board_en.txt", "/board-en"),
               ("board.txt", "/leaderboard.txt"), ("board.tsv", "/leaderboard.tsv")]
 NETWORK_ERROR = "Network error. Result saved locally - it will retry next launch."
-
-
-def in_order(text, lines):
-    positions = [text.index(line) for line in lines]
-    return positions == sorted(positions)
 
 
 def test_weekly_sync_writes_every_file_and_keeps_cached_copies(player, race_server):

@@ -1,7 +1,8 @@
-// Test helper: kvr_msgbox_closer.exe <record-dir> <seconds>
+// Test helper: kvr_msgbox_closer.exe <record-dir> <seconds> [<release-file>]
 // Watches for message boxes captioned "KVR 周赛" for the given time. Each one found has its text
 // written as UTF-8 to <record-dir>\box<N>.txt (N from 1) and is closed with OK, so a scenario
-// can assert the exact text and the program behind the box goes on.
+// can assert the exact text and the program behind the box goes on. With a release file, a box
+// is closed only once that file exists: the scenario acts while the box is shown.
 #include "common/win32/files.h"
 #include "common/win32/wide.h"
 
@@ -44,6 +45,7 @@ int wmain(int argc, wchar_t** argv) {
     if (argc < 3) return 2;
     const std::string dir = kvr::wide_to_utf8(argv[1]);
     const DWORD until = GetTickCount() + static_cast<DWORD>(_wtoi(argv[2])) * 1000;
+    const std::string release = argc > 3 ? kvr::wide_to_utf8(argv[3]) : std::string();
     kvr::create_directories(dir);
     std::set<HWND> seen;
     int count = 0;
@@ -57,6 +59,9 @@ int wmain(int argc, wchar_t** argv) {
             EnumChildWindows(box, longest_static, reinterpret_cast<LPARAM>(&text));
             kvr::write_file(dir + "\\box" + std::to_string(++count) + ".txt",
                             kvr::wide_to_utf8(text));
+            while (!release.empty() && !kvr::path_exists(release) &&
+                   static_cast<LONG>(until - GetTickCount()) > 0)
+                Sleep(50);
             PostMessageW(box, WM_COMMAND, IDOK, 0);
         }
         Sleep(100);
