@@ -158,11 +158,15 @@ LiveSplitReading read_livesplit() {
     commands.push_back("getcurrenttime");
     for (const char* command : commands) {
         std::string reply;
-        if (!ask(command, reply)) break;
+        if (!ask(command, reply)) return reading;
         if (const auto t = parse_livesplit_time(reply)) {
             reading.time = t;
             break;
         }
     }
+    // Which run ended: its number of segments, to be compared with the race splits.
+    std::string index;
+    if (reading.phase == "Ended" && ask("getsplitindex", index))
+        reading.segments = parse_split_index(index);
     return reading;
 }

@@ -4,6 +4,7 @@
 #include "launcher_core/base/config.h"
 #include "launcher_core/livesplit/livesplit_text.h"
 
+#include <optional>
 #include <string>
 
 void fix_livesplit_layout(const std::string& livesplit_exe);
@@ -13,3 +14,7 @@ void fix_livesplit_layout(const std::string& livesplit_exe);
 // LiveSplit showed before the game; empty when it did not answer or is not configured.
 void livesplit_early_start(LauncherConfig& cfg);
 LiveSplitReading livesplit_start_and_probe(LauncherConfig& cfg);
+
+// The number of segments of the race splits (launcher.ini's livesplit_lss); nothing when it
+// cannot be read or has none.
+std::optional<int> race_splits_segments(const LauncherConfig& cfg);

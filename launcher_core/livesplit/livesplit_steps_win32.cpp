@@ -155,3 +155,10 @@ LiveSplitReading livesplit_start_and_probe(LauncherConfig& cfg) {
     if (cfg.livesplit.empty()) return {};
     return probe_step();
 }
+
+std::optional<int> race_splits_segments(const LauncherConfig& cfg) {
+    std::string lss;
+    if (cfg.livesplit_lss.empty() || !kvr::read_file(cfg.livesplit_lss, lss)) return std::nullopt;
+    const int segments = count_lss_segments(lss);
+    return segments > 0 ? std::optional(segments) : std::nullopt;
+}

@@ -80,6 +80,23 @@ std::string livesplit_command_line(std::string_view exe, std::string_view splits
     return cmd;
 }
 
+std::optional<int> parse_split_index(std::string_view reply) {
+    int index = 0;
+    if (!whole_int(kvr::trim(reply), index)) return std::nullopt;
+    return index;
+}
+
+int count_lss_segments(std::string_view lss) {
+    int count = 0;
+    // "<Segment>" or "<Segment " with attributes; "<Segments>" is the list around them.
+    constexpr size_t npos = std::string_view::npos;
+    for (size_t at = lss.find("<Segment"); at != npos; at = lss.find("<Segment", at + 1)) {
+        const size_t next = at + 8;
+        if (next < lss.size() && std::string_view(">/ \t\r\n").find(lss[next]) != npos) ++count;
+    }
+    return count;
+}
+
 std::string livesplit_reply_line(std::string_view received) {
     return kvr::trim(received.substr(0, received.find('\n')));
 }

@@ -16,7 +16,16 @@ std::optional<double> parse_livesplit_time(std::string_view reply);
 struct LiveSplitReading {
     std::string phase;          // reply to "getcurrenttimerphase"; empty when none came
     std::optional<double> time; // the run time, in seconds
+    // Reply to "getsplitindex" once "Ended": the number of segments of the run LiveSplit has
+    // open. Nothing when not asked or not a number.
+    std::optional<int> segments = std::nullopt;
 };
+
+// The reply to "getsplitindex": a whole number, or nothing.
+std::optional<int> parse_split_index(std::string_view reply);
+
+// How many segments a splits file (.lss) has: its <Segment> elements.
+int count_lss_segments(std::string_view lss);
 
 // LiveSplit's command line. LiveSplit reads a splits file only behind "-s" and a layout only
 // behind "-l" (a bare path is ignored, and it opens the player's last splits instead); an empty

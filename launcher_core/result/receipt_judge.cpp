@@ -128,20 +128,25 @@ std::string shown_phase(const LiveSplitReading& ls) {
 // LiveSplit stays "Ended" until someone resets it, so an "Ended" after the game is this run's
 // only when the reading before the game shows it was not: another phase then, or another end
 // (reset and run again). Without a phase from before the game (LiveSplit not reachable yet, or
-// a run judged later) nothing tells this run's end from an earlier attempt's.
-enum class LiveSplitEnd { this_run, not_ended, earlier, unknown };
+// a run judged later) nothing tells this run's end from an earlier attempt's. A LiveSplit that
+// was already open may hold another splits file: a run of another number of segments than the
+// race splits is not the race's.
+enum class LiveSplitEnd { this_run, not_ended, earlier, unknown, other_splits };
 
-LiveSplitEnd whose_end(const LiveSplitReading& ls, const LiveSplitReading& before) {
+LiveSplitEnd whose_end(const LiveSplitReading& ls, const LiveSplitReading& before,
+                       std::optional<int> race_segments) {
     if (ls.phase != "Ended") return LiveSplitEnd::not_ended;
+    if (ls.segments && race_segments && *ls.segments != *race_segments)
+        return LiveSplitEnd::other_splits;
     if (before.phase.empty()) return LiveSplitEnd::unknown;
     if (before.phase != "Ended") return LiveSplitEnd::this_run;
     if (!before.time || !ls.time) return LiveSplitEnd::unknown;
     return *before.time == *ls.time ? LiveSplitEnd::earlier : LiveSplitEnd::this_run;
 }
 
-void settle_time(RunJudgement& j, ReceiptSource source, const LiveSplitReading& ls,
-                 const LiveSplitReading& before, double last_split) {
-    if (source == ReceiptSource::kvrw_result) {
+void settle_time(RunJudgement& j, const RunInputs& in, LiveSplitEnd end, double last_split) {
+    const LiveSplitReading& ls = in.livesplit;
+    if (in.source == ReceiptSource::kvrw_result) {
         j.log.emplace_back("mod in-game time is authoritative, livesplit only cross-checked");
         return;
     }
@@ -149,7 +154,7 @@ void settle_time(RunJudgement& j, ReceiptSource source, const LiveSplitReading& 
         j.log.emplace_back("livesplit time unavailable, using receipt time");
         return;
     }
-    switch (whose_end(ls, before)) {
+    switch (end) {
     case LiveSplitEnd::not_ended:
         j.log.push_back(format_text("livesplit has not ended (phase %s), its time is not the "
                                     "run's: using receipt time",
@@ -163,6 +168,11 @@ void settle_time(RunJudgement& j, ReceiptSource source, const LiveSplitReading& 
     case LiveSplitEnd::unknown:
         j.log.emplace_back("livesplit's end was not read before the game, so it may be an "
                            "earlier attempt's: using receipt time");
+        return;
+    case LiveSplitEnd::other_splits:
+        j.log.push_back(format_text("livesplit's run has %d segments, the race splits %d: "
+                                    "another splits file, using receipt time",
+                                    *ls.segments, *in.race_segments));
         return;
     case LiveSplitEnd::this_run:
         break;
@@ -240,11 +250,11 @@ RunJudgement judge_run(const RunInputs& in) {
 
     j.log.push_back(format_text("livesplit phase: %s", shown_phase(ls).c_str()));
     const SplitScan scan = scan_splits(j.text);
-    const LiveSplitEnd end = whose_end(ls, in.livesplit_before);
+    const LiveSplitEnd end = whose_end(ls, in.livesplit_before, in.race_segments);
     if (end != LiveSplitEnd::this_run && !scan.ending_seen) {
         if (end != LiveSplitEnd::not_ended)
-            j.log.emplace_back("livesplit's end may be an earlier attempt's: it does not finish "
-                               "this run");
+            j.log.emplace_back("livesplit's end is not known to be this run's: it does not "
+                               "finish it");
         return skip(std::move(j), RunVerdict::not_finished,
                     "run not finished, upload skipped (no ending map in splits)",
                     "run not finished (no ending map)");
@@ -262,7 +272,7 @@ RunJudgement judge_run(const RunInputs& in) {
 
     const double last_split = last_split_time(j.text);
     cross_check(j, ls, last_split);
-    settle_time(j, in.source, ls, in.livesplit_before, last_split);
+    settle_time(j, in, end, last_split);
 
     settle_difficulty(j, in.difficulty);
     j.payload = submit_payload(j.player, in.player_id, j.difficulty, j.text);

@@ -38,6 +38,7 @@ struct RunInputs {
     bool kvrw_result_stale = false;      // it is older than this run: a leftover, not judged
     LiveSplitReading livesplit;          // after the game
     LiveSplitReading livesplit_before;   // before the game (race run); empty when not read
+    std::optional<int> race_segments;    // the race splits' segments, when known
     std::string player;                  // UTF-8; "anonymous" is used when empty
     std::string player_id;
     std::string difficulty; // the configured one; "normal" is used when empty

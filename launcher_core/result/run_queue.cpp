@@ -213,6 +213,7 @@ RunInputs inputs_of(const RunContext& ctx, const RunFiles& files) {
     in.kvrw_result_unreadable = files.result.present && !files.result.text;
     in.livesplit = ctx.livesplit;
     in.livesplit_before = ctx.livesplit_before;
+    in.race_segments = ctx.race_segments;
     in.player = ctx.player;
     in.player_id = ctx.player_id;
     in.difficulty = ctx.difficulty;

@@ -80,6 +80,7 @@ struct RunContext {
     // before this start's game, as "--upload" would ask it).
     LiveSplitReading livesplit;
     LiveSplitReading livesplit_before; // race run: what it showed before the game
+    std::optional<int> race_segments;  // the race splits' segments, when known
     std::string player;                // UTF-8
     std::string player_id;
     std::string difficulty;

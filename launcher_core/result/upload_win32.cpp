@@ -3,6 +3,7 @@
 #include "launcher_core/base/log.h"
 #include "launcher_core/base/message_box.h"
 #include "launcher_core/livesplit/livesplit_client.h"
+#include "launcher_core/livesplit/livesplit_steps.h"
 #include "launcher_core/result/run_io.h"
 #include "launcher_core/steam/steam_detection.h"
 
@@ -33,6 +34,7 @@ RunContext context_of(const LauncherConfig& cfg, const UploadRun& run) {
     if (ctx.server_configured) ctx.player_id = detect_steam_account().steam_id;
     ctx.difficulty = cfg.difficulty;
     ctx.livesplit_before = run.livesplit_before;
+    ctx.race_segments = race_splits_segments(cfg);
     ctx.result_at_launch = run.result_at_launch;
     ctx.receipt_archived = run.receipt_archived;
     return ctx;

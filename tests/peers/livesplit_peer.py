@@ -7,7 +7,8 @@ Styles (as LiveSplit's command server and the older server component answer):
 - "older": replies end in "\\r\\n"; times like "12:34.56", "1:02:03.45", "26:03:04.50"; "0.00" for
   no time; no reply at all to "getlastsplittime" before the first split.
 - In both, "getfinaltime" answers the comparison's final time (the personal best, `pb`) until
-  the phase is "Ended". Phases: "NotRunning", "Running", "Paused", "Ended".
+  the phase is "Ended". "getsplitindex" answers -1 before a run and `segments`, the number of
+  segments of the splits LiveSplit has open, once it has ended. Phases: "NotRunning", "Running", "Paused", "Ended".
 - ends_when=callable: LiveSplit is reset ("NotRunning", no split, the timer at 0) until the
   callable returns true, then shows `phase` and the times given: a run that starts and ends
   while the game runs. Without it the peer shows `phase` throughout, so a peer "Ended" from the
@@ -92,7 +93,7 @@ def older_time_text(seconds):
 class LiveSplitPeer:
     def __init__(self, style="current", phase="Ended", final=754.56, last_split=754.56,
                  current=754.56, pb=700.25, ends_when=None, hung=False, garbage=False,
-                 split_ms=0, drip=False):
+                 split_ms=0, drip=False, segments=5):
         self.style = style
         self.phase = phase
         self.final = final
@@ -104,6 +105,7 @@ class LiveSplitPeer:
         self.garbage = garbage
         self.split_ms = split_ms
         self.drip = drip
+        self.segments = segments
         self._rng = random.Random(16834)
         self.commands = []
         self._lock = threading.Lock()
@@ -162,6 +164,10 @@ class LiveSplitPeer:
             return fmt(last_split)
         if command == "getcurrenttime":
             return fmt(current)
+        if command == "getsplitindex":  # LiveSplit's current split: past the last one once ended
+            if phase == "NotRunning":
+                return "-1"
+            return str(self.segments if phase == "Ended" else 0 if last_split is None else 1)
         return None
 
     def garbage_reply(self):

@@ -105,3 +105,18 @@ def test_livesplit_switched_on_while_the_reminder_is_shown_gives_the_run_its_tim
     assert in_order(rig.log(), [NOT_REACHABLE, "livesplit tcp server reachable (phase=NotRunning)",
                                 "livesplit time used: 754.56 (receipt said 812.40)"])
     assert payload["total"] == 754.56
+
+
+def test_end_of_a_livesplit_left_open_on_other_splits_is_not_the_runs(rig, livesplit):
+    """The player's LiveSplit was already open on splits of their own, which it keeps: its end,
+    even one after the run's last split, belongs to a run of another number of segments."""
+    lss = rig.player.dir / "race.lss"
+    lss.write_text("<Run><Segments>" + "<Segment><Name>Level</Name></Segment>" * 5 +
+                   "</Segments></Run>", encoding="utf-8")
+    livesplit(phase="Ended", final=800.0, segments=12, ends_when=rig.player.receipt.exists)
+    rig.game_writes(receipt=rig.finished_receipt())
+    rig.check_ended(rig.race(livesplit=winpath(rig.player.dir / "LiveSplit" / "LiveSplit.exe"),
+                             livesplit_lss=winpath(lss)))
+    assert ("livesplit's run has 12 segments, the race splits 5: another splits file, using "
+            "receipt time") in rig.log()
+    assert rig.server.requests_to("/submit")[-1].json()["total"] == 812.40

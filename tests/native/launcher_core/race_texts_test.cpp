@@ -26,6 +26,17 @@ TEST(LiveSplitTime, BothServerStylesAndNoTimeReplies) {
         EXPECT_FALSE(parse_livesplit_time(none).has_value()) << none;
 }
 
+TEST(LiveSplitRun, SegmentsOfTheRunAndOfTheSplitsFile) {
+    EXPECT_EQ(parse_split_index("5\r\n"), 5);
+    EXPECT_EQ(parse_split_index("-1"), -1);
+    for (const char* none : {"", "-", "[Error]: index", "5 segments", "99999999999"})
+        EXPECT_FALSE(parse_split_index(none).has_value()) << none;
+    EXPECT_EQ(count_lss_segments("<Run><Segments><Segment><Name>a</Name></Segment>"
+                                 "<Segment id=\"2\"><Name>b</Name></Segment></Segments></Run>"),
+              2);
+    EXPECT_EQ(count_lss_segments("<Run><Segments /></Run>"), 0);
+}
+
 TEST(LiveSplitStart, SplitsBehindDashSAndTheLayoutBehindDashL) {
     EXPECT_EQ(livesplit_command_line("C:\\LS\\LiveSplit.exe", "D:\\比赛 包\\race.lss",
                                      "C:\\LS\\mirelle.lsl"),

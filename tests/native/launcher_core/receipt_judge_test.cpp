@@ -131,7 +131,7 @@ TEST(JudgeFinish, KvrwResultNeedsNoMarkerAndEndedLiveSplitFinishesAnyRun) {
     in.livesplit.phase = "Ended";
     EXPECT_EQ(judge_run(in).verdict, RunVerdict::not_finished); // maybe an earlier attempt's end
     EXPECT_TRUE(logged(judge_run(in),
-                       "livesplit's end may be an earlier attempt's: it does not finish this run"));
+                       "livesplit's end is not known to be this run's: it does not finish it"));
     in.livesplit_before.phase = "Running";
     const RunJudgement j = judge_run(in);
     EXPECT_EQ(j.verdict, RunVerdict::submit);
@@ -232,6 +232,15 @@ TEST(JudgeTime, LiveSplitTimeCountsOnlyForAnEndThisRunReached) {
     j = judge_run(in);
     EXPECT_EQ(j.total, "812.40");
     EXPECT_TRUE(logged(j, "livesplit ended before the run's last split: using receipt time"));
+    // A LiveSplit left open on another splits file: its run has another number of segments.
+    in.livesplit = {"Ended", 760.0, 12};
+    in.race_segments = 5;
+    j = judge_run(in);
+    EXPECT_EQ(j.total, "812.40");
+    EXPECT_TRUE(logged(j, "livesplit's run has 12 segments, the race splits 5: another splits "
+                          "file, using receipt time"));
+    in.livesplit.segments = 5;
+    EXPECT_EQ(judge_run(in).total, "760.00");
 }
 
 TEST(JudgeTime, KvrwResultKeepsItsOwnTotalAndMissingLiveSplitIsLogged) {
