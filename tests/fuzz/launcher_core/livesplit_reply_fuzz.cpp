@@ -18,5 +18,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (time) FUZZ_CHECK(std::isfinite(*time) && *time > 0.0);
     if (received.find('\n') == std::string_view::npos)
         FUZZ_CHECK(parse_livesplit_time(line) == time);
+
+    // The segments of LiveSplit's run, and of a splits file of any content.
+    (void)parse_split_index(received);
+    FUZZ_CHECK(count_lss_segments(received) <= static_cast<int>(size / 9));
     return 0;
 }
