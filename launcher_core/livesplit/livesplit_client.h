@@ -19,5 +19,7 @@ std::string livesplit_query(const std::string& command, LiveSplitReply* how = nu
 
 // The timer phase and the run time, read on one connection. This stands in for a time read on
 // its own: the phase decides which time may be asked for (before "Ended" LiveSplit answers
-// "getfinaltime" with the personal best), and whether a time is the run's at all.
-LiveSplitReading read_livesplit();
+// "getfinaltime" with the personal best), and whether a time is the run's at all. After the game
+// an ended run's segments are read too, to tell the race splits from others.
+enum class ReadingMoment { before_the_game, after_the_game };
+LiveSplitReading read_livesplit(ReadingMoment moment = ReadingMoment::after_the_game);

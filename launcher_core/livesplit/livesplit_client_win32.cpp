@@ -139,7 +139,7 @@ std::string livesplit_query(const std::string& command, LiveSplitReply* how) {
     return reply;
 }
 
-LiveSplitReading read_livesplit() {
+LiveSplitReading read_livesplit(ReadingMoment moment) {
     LiveSplitReading reading;
     std::optional<Connection> c(std::in_place);
     if (!c->connected()) return reading;
@@ -166,7 +166,8 @@ LiveSplitReading read_livesplit() {
     }
     // Which run ended: its number of segments, to be compared with the race splits.
     std::string index;
-    if (reading.phase == "Ended" && ask("getsplitindex", index))
+    if (moment == ReadingMoment::after_the_game && reading.phase == "Ended" &&
+        ask("getsplitindex", index))
         reading.segments = parse_split_index(index);
     return reading;
 }

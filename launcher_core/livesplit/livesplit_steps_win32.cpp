@@ -97,9 +97,13 @@ LiveSplitReading probe_step() {
         log_line("livesplit tcp server reachable (phase=%s)", log_safe(phase).c_str());
         // An attempt LiveSplit ended stays "Ended" until the player resets it; its time, read
         // now, tells that end from the end of the run to come.
-        return phase == "Ended" ? read_livesplit() : LiveSplitReading{phase, std::nullopt};
+        return phase == "Ended" ? read_livesplit(ReadingMoment::before_the_game)
+                                : LiveSplitReading{phase, std::nullopt};
     };
-    for (int attempt = 0; attempt < kProbeAttempts; ++attempt) {
+    // Bounded in time as well as in attempts: a port that takes each connection and drops it
+    // seconds later would otherwise cost those seconds thirty times.
+    const ULONGLONG deadline = GetTickCount64() + kProbeAttempts * kProbePauseMs;
+    for (int attempt = 0; attempt < kProbeAttempts && GetTickCount64() < deadline; ++attempt) {
         if (attempt > 0) Sleep(kProbePauseMs);
         phase = livesplit_query("getcurrenttimerphase", &r);
         if (r == LiveSplitReply::answered) return reached();
@@ -109,7 +113,7 @@ LiveSplitReading probe_step() {
         log_line("WARNING: livesplit tcp server not reachable");
         show_message_box(kReminderText, BoxIcon::information);
         // The box asks the player to switch the server on now: only a phase read before the
-        // game lets LiveSplit's end count for this run.
+        // game lets LiveSplit's time count for this run.
         phase = livesplit_query("getcurrenttimerphase", &r);
         return r == LiveSplitReply::answered ? reached() : LiveSplitReading{};
     }

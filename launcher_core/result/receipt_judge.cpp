@@ -126,11 +126,12 @@ std::string shown_phase(const LiveSplitReading& ls) {
 }
 
 // LiveSplit stays "Ended" until someone resets it, so an "Ended" after the game is this run's
-// only when the reading before the game shows it was not: another phase then, or another end
-// (reset and run again). Without a phase from before the game (LiveSplit not reachable yet, or
-// a run judged later) nothing tells this run's end from an earlier attempt's. A LiveSplit that
-// was already open may hold another splits file: a run of another number of segments than the
-// race splits is not the race's.
+// only when the reading before the game shows it was not: reset then ("NotRunning"), or another
+// end (reset and run again). A timer already running before the game counts time from before
+// this run. Without a phase from before the game (LiveSplit not reachable yet, or a run judged
+// later) nothing tells this run's end from an earlier attempt's. A LiveSplit that was already
+// open may hold another splits file: a run of another number of segments than the race splits
+// is not the race's.
 enum class LiveSplitEnd { this_run, not_ended, earlier, unknown, other_splits };
 
 LiveSplitEnd whose_end(const LiveSplitReading& ls, const LiveSplitReading& before,
@@ -138,9 +139,8 @@ LiveSplitEnd whose_end(const LiveSplitReading& ls, const LiveSplitReading& befor
     if (ls.phase != "Ended") return LiveSplitEnd::not_ended;
     if (ls.segments && race_segments && *ls.segments != *race_segments)
         return LiveSplitEnd::other_splits;
-    if (before.phase.empty()) return LiveSplitEnd::unknown;
-    if (before.phase != "Ended") return LiveSplitEnd::this_run;
-    if (!before.time || !ls.time) return LiveSplitEnd::unknown;
+    if (before.phase == "NotRunning") return LiveSplitEnd::this_run;
+    if (before.phase != "Ended" || !before.time || !ls.time) return LiveSplitEnd::unknown;
     return *before.time == *ls.time ? LiveSplitEnd::earlier : LiveSplitEnd::this_run;
 }
 
@@ -166,8 +166,13 @@ void settle_time(RunJudgement& j, const RunInputs& in, LiveSplitEnd end, double 
                                     *ls.time));
         return;
     case LiveSplitEnd::unknown:
-        j.log.emplace_back("livesplit's end was not read before the game, so it may be an "
-                           "earlier attempt's: using receipt time");
+        j.log.push_back(in.livesplit_before.phase.empty()
+                            ? std::string("livesplit was not read before the game, so its end "
+                                          "may be an earlier attempt's: using receipt time")
+                            : format_text("livesplit was not reset before the game (phase %s), "
+                                          "so its end may be an earlier attempt's: using "
+                                          "receipt time",
+                                          shown_phase(in.livesplit_before).c_str()));
         return;
     case LiveSplitEnd::other_splits:
         j.log.push_back(format_text("livesplit's run has %d segments, the race splits %d: "
@@ -250,11 +255,13 @@ RunJudgement judge_run(const RunInputs& in) {
 
     j.log.push_back(format_text("livesplit phase: %s", shown_phase(ls).c_str()));
     const SplitScan scan = scan_splits(j.text);
+    // An end that may be this run's still finishes it (a run is not lost over a LiveSplit
+    // switched on late); only its time needs the proof.
     const LiveSplitEnd end = whose_end(ls, in.livesplit_before, in.race_segments);
-    if (end != LiveSplitEnd::this_run && !scan.ending_seen) {
+    const bool livesplit_ended = end == LiveSplitEnd::this_run || end == LiveSplitEnd::unknown;
+    if (!livesplit_ended && !scan.ending_seen) {
         if (end != LiveSplitEnd::not_ended)
-            j.log.emplace_back("livesplit's end is not known to be this run's: it does not "
-                               "finish it");
+            j.log.emplace_back("livesplit's end is not this run's: it does not finish it");
         return skip(std::move(j), RunVerdict::not_finished,
                     "run not finished, upload skipped (no ending map in splits)",
                     "run not finished (no ending map)");

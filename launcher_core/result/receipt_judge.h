@@ -11,11 +11,12 @@
 //   crash, a key without a value) is an invalid receipt.
 // - A plain receipt counts only with an ending-screen marker ("map":"ENDING:...); the in-game
 //   timer's kvrw_result.json needs none.
-// - A run is finished when LiveSplit shows an end this run reached (it was not "Ended" at that
-//   time before the game) or a split names an ending map.
+// - A run is finished when a split names an ending map, or LiveSplit shows an end that may be
+//   this run's (not one it already showed before the game, nor one of other splits).
 // - The receipt is edited by splicing: "status" becomes "ending", an "ending" value that is not
-//   one of arcade/main/true gets the settled ending, and for a plain receipt the time of such an
-//   end replaces "total" unless it lies before the run's last split. A value is only spliced when
+//   one of arcade/main/true gets the settled ending, and for a plain receipt LiveSplit's time
+//   replaces "total" only for an end proven this run's (reset before the game, or another end
+//   than then) that does not lie before the run's last split. A value is only spliced when
 //   it is quoted ("status", "ending") so that a bare value never makes the splice reach into the
 //   next key.
 // - The difficulty, ending and total reported for the result card are the ones the server gets

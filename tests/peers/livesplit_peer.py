@@ -20,6 +20,8 @@ Styles (as LiveSplit's command server and the older server component answer):
   each), as a busy LiveSplit or a slow loopback can deliver it.
 - drip=True: every reply comes a byte a second behind a minute of blanks: whatever holds the
   port is slow but never silent.
+- hangs_up=True: every connection is closed without a reply just before the launcher's 3 s
+  are up, so each try costs nearly that long.
 
 The port is machine-wide: start(wait_port=S) keeps trying to bind it for up to S seconds when
 another program holds it, and port_is_free(wait=S) waits for it to be released.
@@ -93,7 +95,7 @@ def older_time_text(seconds):
 class LiveSplitPeer:
     def __init__(self, style="current", phase="Ended", final=754.56, last_split=754.56,
                  current=754.56, pb=700.25, ends_when=None, hung=False, garbage=False,
-                 split_ms=0, drip=False, segments=5):
+                 split_ms=0, drip=False, segments=5, hangs_up=False):
         self.style = style
         self.phase = phase
         self.final = final
@@ -106,6 +108,7 @@ class LiveSplitPeer:
         self.split_ms = split_ms
         self.drip = drip
         self.segments = segments
+        self.hangs_up = hangs_up
         self._rng = random.Random(16834)
         self.commands = []
         self._lock = threading.Lock()
@@ -217,6 +220,9 @@ class LiveSplitPeer:
                     command = line.decode("utf-8", "replace").strip()
                     with self._lock:
                         self.commands.append(command)
+                    if self.hangs_up:
+                        time.sleep(2.8)  # just inside the launcher's 3 s
+                        return
                     if self.hung:
                         continue
                     if self.garbage:

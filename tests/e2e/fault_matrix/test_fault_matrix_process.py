@@ -115,12 +115,10 @@ def test_two_cores_started_together_upload_the_run_once(rig):
     assert rig.where_is(rig.run_id) == "server"
 
 
-def test_run_left_by_an_ended_core_is_judged_once_and_a_livesplit_end_proves_nothing(rig,
-                                                                                      livesplit):
-    """LiveSplit's run is "Ended" but it is busy all along, and the player closes the console
-    after the game. The next start judges the run it left with what LiveSplit shows then; as
-    nothing was read before that game, the end may be an earlier attempt's, so its
-    kvrw_result.json (no ending map) does not count: it stays where the game left it, unsent."""
+def test_run_livesplit_saw_end_counts_when_the_core_was_ended_before_judging(rig, livesplit):
+    """LiveSplit's run is "Ended" but it is busy after the game, and the player closes the
+    console meanwhile. The next start judges the run it left with what LiveSplit shows before
+    the game, as "--upload" would: its kvrw_result.json (no ending map) counts and is sent."""
     peer = livesplit(phase="Ended", hung=True)  # takes the commands, answers none
     rig.run_id = f"ended-{os.getpid()}"
     rig.game_writes(kvrw=receipt_text(last_map="Level 44", extra=f'"run_id":"{rig.run_id}",'))
@@ -134,8 +132,5 @@ def test_run_left_by_an_ended_core_is_judged_once_and_a_livesplit_end_proves_not
     peer.hung = False
     rig.game_writes()
     rig.check_ended(rig.race())
-    log = rig.log()
-    assert "run files left by an earlier start: judged now" in log
-    assert log.count("livesplit's end is not known to be this run's: it does not finish it") == 1
-    assert rig.accepted_bodies() == []
-    assert rig.run_id.encode() in (rig.data / "kvrw_result.json").read_bytes()
+    assert "run files left by an earlier start: judged now" in rig.log()
+    assert [rig.run_id.encode() in body for body in rig.accepted_bodies()] == [True]

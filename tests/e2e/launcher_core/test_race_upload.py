@@ -114,7 +114,7 @@ def test_upload_mode_queues_the_run_and_a_retry_sends_the_same_bytes(player, rac
     assert r.rc == 2 and "\n上传失败（详见 launcher.log）\n" in r.out
     log = player.log()
     # Nothing tells this end from an earlier attempt's: the receipt's own time goes.
-    assert ("livesplit's end was not read before the game, so it may be an earlier attempt's: "
+    assert ("livesplit was not read before the game, so its end may be an earlier attempt's: "
             "using receipt time") in log
     assert "upload failed (server answered 504), saved to pending queue" in log
     assert not player.receipt.exists()

@@ -128,11 +128,8 @@ TEST(JudgeFinish, KvrwResultNeedsNoMarkerAndEndedLiveSplitFinishesAnyRun) {
     RunInputs in = inputs(receipt({{"Level 0", 5}, {"Level 1", 9}}));
     EXPECT_EQ(judge_run(in).verdict, RunVerdict::not_finished);
     EXPECT_EQ(judge_run(in).skip_reason, "run not finished (no ending map)");
+    // Even with nothing read before the game (the server switched on late): the run is not lost.
     in.livesplit.phase = "Ended";
-    EXPECT_EQ(judge_run(in).verdict, RunVerdict::not_finished); // maybe an earlier attempt's end
-    EXPECT_TRUE(logged(judge_run(in),
-                       "livesplit's end is not known to be this run's: it does not finish it"));
-    in.livesplit_before.phase = "Running";
     const RunJudgement j = judge_run(in);
     EXPECT_EQ(j.verdict, RunVerdict::submit);
     EXPECT_EQ(j.ending, "main");
@@ -141,6 +138,7 @@ TEST(JudgeFinish, KvrwResultNeedsNoMarkerAndEndedLiveSplitFinishesAnyRun) {
     in.livesplit.time = 700.25;
     in.livesplit_before = in.livesplit;
     EXPECT_EQ(judge_run(in).verdict, RunVerdict::not_finished);
+    EXPECT_TRUE(logged(judge_run(in), "livesplit's end is not this run's: it does not finish it"));
 }
 
 TEST(JudgeFinish, NothingToJudge) {
@@ -217,13 +215,20 @@ TEST(JudgeTime, LiveSplitTimeCountsOnlyForAnEndThisRunReached) {
     EXPECT_TRUE(logged(j, "livesplit time used: 700.25 (receipt said 812.40)"));
     EXPECT_EQ(judged("Ended", 650.0, "Ended").total, "700.25"); // reset and run again
     // Nothing read before the game (LiveSplit's server switched on later, a run judged at the
-    // next start), or an end whose time did not come: it may be an earlier attempt's.
+    // next start): it may be an earlier attempt's end.
+    j = judged("", std::nullopt, "Ended");
+    EXPECT_EQ(j.total, "812.40");
+    EXPECT_TRUE(logged(j, "livesplit was not read before the game, so its end may be an earlier "
+                          "attempt's: using receipt time"));
+    // Not reset: a timer running since before the game, or an end whose time did not come.
     for (const auto& [phase, time] :
-         {std::pair<const char*, std::optional<double>>{"", {}}, {"Ended", std::nullopt}}) {
+         {std::pair<const char*, std::optional<double>>{"Running", {}}, {"Ended", std::nullopt}}) {
         j = judged(phase, time, "Ended");
         EXPECT_EQ(j.total, "812.40") << phase;
-        EXPECT_TRUE(logged(j, "livesplit's end was not read before the game, so it may be an "
-                              "earlier attempt's: using receipt time"));
+        EXPECT_TRUE(logged(j, std::string("livesplit was not reset before the game (phase ") +
+                                  phase +
+                                  "), so its end may be an earlier attempt's: using "
+                                  "receipt time"));
     }
     // An end before the run's last split is not where this run ended.
     RunInputs in = inputs(receipt(run_ending_in("ENDING:main", 5)), ReceiptSource::receipt);
