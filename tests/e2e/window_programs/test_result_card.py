@@ -5,8 +5,9 @@ import time
 
 import pytest
 
-from card_windows import (backdrop, click, dark_pixels, exited_within, press_key,  # noqa: F401
-                          screenshot, screenshot_until, stop, window_rect)
+from card_windows import (backdrop, card_drawn, click, dark_pixels,  # noqa: F401
+                          exited_within, press_key, screenshot, screenshot_until, stop,
+                          window_rect)
 from harness import find_exe, winpath
 
 CLASS = "KVRResultWindow"
@@ -35,7 +36,7 @@ def test_progress_card_stays_while_uploading_and_closes_on_the_final_word(
         if final_word == b"done":
             pixels = screenshot_until("result_progress", rect,
                                       lambda px: dark_pixels(px, 60, 52, 340, 40) > 300)
-            assert dark_pixels(pixels, 60, 52, 340, 40) > 300  # Uploading result
+            assert card_drawn(pixels) and dark_pixels(pixels, 60, 52, 340, 40) > 300  # Uploading
         state.write_bytes(b"")  # a rewrite in progress is no news
         time.sleep(0.5)  # a few of the card's 150 ms polls, none of which may close it
         assert proc.poll() is None
@@ -75,7 +76,7 @@ def test_final_card_shows_the_outcome_and_closes_on_a_click(wine, tmp_path, back
         assert rect is not None and rect[2:] == (480, 380)
         pixels = screenshot_until(f"result_final_{outcome}", rect,
                                   lambda px: dark_pixels(px, 60, 46, 360, 40) > 200)
-        assert dark_pixels(pixels, 60, 46, 360, 40) > 200  # the outcome title
+        assert card_drawn(pixels) and dark_pixels(pixels, 60, 46, 360, 40) > 200  # the title
         if outcome == "uploaded":
             assert rank_pill_pixels(pixels) > 3000
             assert dark_pixels(pixels, 120, 192, 240, 34) > 150  # Rank #3    +120 pts
@@ -102,6 +103,7 @@ def test_on_a_150_percent_display_the_card_is_drawn_half_as_large_again(wine, ba
         assert rect == ((1600 - 720) // 2, (1000 - 570) // 2, 720, 570)
         pixels = screenshot_until("result_final_uploaded_144dpi", rect,
                                   lambda px: dark_pixels(px, 90, 69, 540, 60) > 450)
+        assert card_drawn(pixels)
         assert dark_pixels(pixels, 90, 69, 540, 60) > 450  # UPLOADED, at 1.5 times its place
         assert dark_pixels(pixels, 180, 288, 360, 51) > 300  # Rank #3    +120 pts
     finally:

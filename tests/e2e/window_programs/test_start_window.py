@@ -3,8 +3,9 @@ starts it, which stages it shows, and when the card closes."""
 import shutil
 import time
 
-from card_windows import (backdrop, changed_pixels, text_width, dark_pixels,  # noqa: F401
-                          exited_within, screenshot_until, stop, wait_until_content, window_rect)
+from card_windows import (backdrop, card_drawn, changed_pixels, text_width,  # noqa: F401
+                          dark_pixels, exited_within, screenshot_until, stop, wait_until_content,
+                          window_rect)
 from harness import BUILD, find_exe, read_text, wait_for, winpath
 
 CLASS = "KVRStartWindow"
@@ -61,7 +62,7 @@ def test_card_follows_each_stage_and_closes_once_the_game_runs(wine, tmp_path, b
                     before is None or changed_pixels(px, before, 80, 140, 300, 26) > 40)
             pixels = screenshot_until(f"start_window_{word}", rect, shows_new_stage)
             assert proc.poll() is None, f"closed on {word}"
-            assert shows_new_stage(pixels), word
+            assert card_drawn(pixels) and shows_new_stage(pixels), word
             before = pixels
         assert wait_until_content(state, b"playing", timeout=15)
         seen_playing = time.time()

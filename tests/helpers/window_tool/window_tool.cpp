@@ -14,9 +14,11 @@
 //   rect <class> [seconds]      waits up to `seconds` (default 10) for a visible window of the
 //                               class and prints "x y width height"; exit 1 when none came
 //   click <class> [x y]         a real left click (cursor move, button down, button up) at
-//                               client point x, y (default: the centre); exit 1 without window
+//                               client point x, y (default: the centre)
 //   key <class> <virtual-key>   posts a key press (down and up) to the window
 //   wheel <class> <delta>       posts a mouse wheel turn (120 per notch, negative scrolls down)
+//                               click, key and wheel wait up to 10 s for the window to be shown;
+//                               exit 1 when it is not
 //   backdrop                    a full-screen window in a desktop colour behind everything,
 //                               so screenshots show what the cards' corners let through; runs
 //                               until killed
@@ -191,16 +193,19 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"wait" && argc >= 5)
         return print_when(argv[2], _wtoi(argv[3]) != 0, static_cast<DWORD>(_wtoi(argv[4])));
     if (command == L"rect") return print_rect(argv[2], argc > 3 ? _wtoi(argv[3]) : 10);
-    if (command == L"click") {
-        HWND w = wait_for(argv[2], true, 10000);
-        return w ? click(w, argc, argv) : 1;
+    if (command == L"state") {
+        HWND w = FindWindowW(argv[2], nullptr);
+        if (!w) std::printf("none\n");
+        return w ? print_state(w) : 1;
     }
-    HWND w = FindWindowW(argv[2], nullptr);
+    // Input goes to the window once it is shown, within 10 s.
+    HWND w = wait_for(argv[2], true, 10000);
     if (!w) {
-        std::printf("none\n");
+        std::printf("no visible window\n");
+        if (HWND hidden = FindWindowW(argv[2], nullptr)) print_state(hidden);
         return 1;
     }
-    if (command == L"state") return print_state(w);
+    if (command == L"click") return click(w, argc, argv);
     if (command == L"key" && argc >= 4) {
         const WPARAM vk = static_cast<WPARAM>(_wtoi(argv[3]));
         PostMessageW(w, WM_KEYDOWN, vk, 1);
